@@ -1,0 +1,11 @@
+#include "platform/Process.h"
+
+#include <csignal>
+
+namespace platform {
+
+void IgnoreBrokenPipe() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+} // namespace platform
