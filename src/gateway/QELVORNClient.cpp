@@ -11,9 +11,6 @@
 namespace gateway {
 namespace {
 
-// Setters accept texts shorter than these, one byte under what the fields could hold.
-constexpr std::size_t kUserNameLimit = 20;
-constexpr std::size_t kPasswordLimit = 50;
 constexpr std::size_t kMinStrongPasswordLength = 6;
 constexpr std::size_t kScratchSize = 1024;
 
@@ -51,7 +48,7 @@ CQELVORNClient::CQELVORNClient(GatewayServer server, platform::CMessageBox& mess
     : m_server(std::move(server)), m_messageBox(messageBox) {}
 
 bool CQELVORNClient::SetPassword(const char* password) {
-    if (password == nullptr || std::strlen(password) >= kPasswordLimit) {
+    if (password == nullptr || std::strlen(password) > kMaxPasswordLength) {
         SetMessage(resources::LoadResString(resources::IDS_ENTER_PASSWORD));
         return false;
     }
@@ -59,7 +56,7 @@ bool CQELVORNClient::SetPassword(const char* password) {
 }
 
 bool CQELVORNClient::SetUserName(const char* userName) {
-    if (userName == nullptr || std::strlen(userName) >= kUserNameLimit) {
+    if (userName == nullptr || std::strlen(userName) > kMaxUserNameLength) {
         SetMessage(resources::LoadResString(resources::IDS_ENTER_USER_NAME));
         return false;
     }

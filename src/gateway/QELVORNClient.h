@@ -15,6 +15,10 @@ inline constexpr int OP_CONNECT = 1;
 inline constexpr int OP_DISCONNECT = 2;
 inline constexpr int OP_DISCONNECTALL = 3;
 
+// The longest user name and password, in GBK bytes, that the setters accept.
+inline constexpr std::size_t kMaxUserNameLength = 19;
+inline constexpr std::size_t kMaxPasswordLength = 49;
+
 // Range kinds given to SetRange.
 inline constexpr int RANGE_FREE = 1; // free addresses only
 inline constexpr int RANGE_PAID = 2; // free and paid addresses

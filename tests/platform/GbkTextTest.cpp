@@ -2,6 +2,7 @@
 #include "platform/GbkText.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 
@@ -27,6 +28,10 @@ struct FitCase {
     std::size_t maxBytes;
     std::size_t expected;
 };
+
+void PrintTo(const FitCase& fit, std::ostream* out) {
+    *out << fit.text.size() << " bytes into " << fit.maxBytes;
+}
 
 class GbkFitLength : public testing::TestWithParam<FitCase> {};
 
