@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 #include <string_view>
@@ -87,6 +88,10 @@ public:
         : m_arguments(arguments) {}
 
     ParsedCommandLine Read() {
+        if (std::find_if(m_arguments.begin(), m_arguments.end(), IsHelp) != m_arguments.end()) {
+            m_parsed.help = true;
+            return m_parsed;
+        }
         bool haveCommand = false;
         bool haveUser = false;
         bool havePassword = false;
@@ -94,10 +99,7 @@ public:
         while (m_next < m_arguments.size() && m_parsed.error.empty()) {
             const std::string& argument = m_arguments[m_next++];
             Options& options = m_parsed.options;
-            if (argument == "-h" || argument == "--help") {
-                m_parsed.help = true;
-                return m_parsed;
-            } else if (argument == "--workdir") {
+            if (argument == "--workdir") {
                 Value(argument, options.workdir);
             } else if (argument == "--gateway") {
                 std::string gateway;
@@ -129,6 +131,10 @@ public:
     }
 
 private:
+    static bool IsHelp(const std::string& argument) {
+        return argument == "-h" || argument == "--help";
+    }
+
     bool Value(const std::string& option, std::string& value) {
         if (m_next >= m_arguments.size()) {
             Fail(option + " needs a value");
