@@ -8,7 +8,8 @@
 namespace cli {
 namespace {
 
-constexpr const char* kUsage = R"(Usage: vornctl [--workdir DIR] [--gateway HOST[:PORT]] COMMAND [OPTIONS]
+constexpr const char* kUsage =
+    R"(Usage: vornctl [--workdir DIR] [--gateway HOST[:PORT]] COMMAND [OPTIONS]
 
 Opens and closes connections at the campus network gateway.
 

@@ -7,9 +7,11 @@
 #include "platform/Terminal.h"
 #include "resources/StringTable.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
+#include <system_error>
 
 namespace cli {
 namespace {
@@ -99,8 +101,8 @@ bool CVornctl::EnterWorkdir(const std::string& workdir) {
     if (workdir.empty() || chdir(workdir.c_str()) == 0) {
         return true;
     }
-    Fail(kExitUsage, "cannot use the working directory \"" + workdir + "\": " +
-                         std::strerror(errno));
+    Fail(kExitUsage, "cannot use the working directory \"" + workdir +
+                         "\": " + std::error_code(errno, std::generic_category()).message());
     return false;
 }
 
@@ -136,8 +138,8 @@ bool CVornctl::ToGbk(const std::string& what, const std::string& utf8, std::size
         return false;
     }
     if (converted.text.size() > maxLength) {
-        Fail(kExitUsage, "the " + what + " is longer than " + std::to_string(maxLength) +
-                             " bytes in GBK");
+        Fail(kExitUsage,
+             "the " + what + " is longer than " + std::to_string(maxLength) + " bytes in GBK");
         return false;
     }
     gbk = std::move(converted.text);

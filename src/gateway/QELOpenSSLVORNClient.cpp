@@ -3,14 +3,15 @@
 #include "platform/Process.h"
 #include "resources/StringTable.h"
 
+#include <openssl/err.h>
+#include <poll.h>
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 #include <utility>
-
-#include <openssl/err.h>
-#include <poll.h>
 
 namespace gateway {
 namespace {
@@ -172,8 +173,7 @@ bool CQELOpenSSLVORNClient::ReadAnswer(std::string& answer) {
             SetMessage("Error:read:" + FailureText(WaitResult::Closed) + "\n");
             return false;
         }
-        if (const WaitResult waited = WaitForChannel(NextDeadline());
-            waited != WaitResult::Ready) {
+        if (const WaitResult waited = WaitForChannel(NextDeadline()); waited != WaitResult::Ready) {
             SetMessage("Error:read:" + FailureText(waited) + "\n");
             return false;
         }
@@ -225,8 +225,9 @@ std::string CQELOpenSSLVORNClient::FailureText(WaitResult waited) {
         ERR_clear_error();
         return std::string(kTimedOut);
     }
-    const char* fallback =
-        waited == WaitResult::Closed ? "the server closed the connection" : std::strerror(errno);
+    const std::string fallback = waited == WaitResult::Closed
+                                     ? "the server closed the connection"
+                                     : std::error_code(errno, std::generic_category()).message();
     return LibraryErrorText(fallback);
 }
 

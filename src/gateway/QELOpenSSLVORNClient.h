@@ -2,12 +2,12 @@
 
 #include "gateway/QELVORNClient.h"
 
+#include <openssl/ssl.h>
+
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <string_view>
-
-#include <openssl/ssl.h>
 
 namespace gateway {
 

@@ -189,8 +189,7 @@ bool CQELVORNClient::ReadField(std::string_view block, std::string_view key,
     return GetValue(block, key, value, N) && field.Assign(value);
 }
 
-bool CQELVORNClient::ReadScratch(std::string_view block, std::string_view key,
-                                 std::string& value) {
+bool CQELVORNClient::ReadScratch(std::string_view block, std::string_view key, std::string& value) {
     return GetValue(block, key, value, kScratchSize);
 }
 

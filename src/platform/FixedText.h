@@ -28,7 +28,9 @@ public:
     }
 
     // Stores as much of text as fits, cut at a GBK character boundary.
-    void AssignCut(std::string_view text) { m_text.assign(text.substr(0, GbkFitLength(text, kMaxLength))); }
+    void AssignCut(std::string_view text) {
+        m_text.assign(text.substr(0, GbkFitLength(text, kMaxLength)));
+    }
 
     // Appends as much of text as still fits, cut at a GBK character boundary.
     void AppendCut(std::string_view text) {

@@ -1,9 +1,10 @@
 #include "platform/GbkCodec.h"
 
+#include <iconv.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <iconv.h>
 
 namespace platform {
 namespace {
@@ -24,7 +25,10 @@ public:
     CIconv(const CIconv&) = delete;
     CIconv& operator=(const CIconv&) = delete;
 
-    bool IsOpen() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open reports failure as (iconv_t)-1.
+    bool IsOpen() const {
+        return m_cd != reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr)
+    }
 
     // Converts as much of the input as possible, appending to out. Returns 0 when all of
     // it was converted, else the errno that stopped it; in points at the failing byte.
@@ -130,8 +134,9 @@ ConvertedText Utf8ToGbk(std::string_view utf8) {
     std::string_view rest = utf8;
     ConvertedText converted;
     if (converter.Convert(rest, converted.text) != 0) {
-        return {{}, "the character " + DescribeUtf8Character(rest) +
-                        ByteOffsetText(utf8.size() - rest.size()) + " cannot be written in GBK"};
+        return {{},
+                "the character " + DescribeUtf8Character(rest) +
+                    ByteOffsetText(utf8.size() - rest.size()) + " cannot be written in GBK"};
     }
     return converted;
 }

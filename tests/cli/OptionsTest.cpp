@@ -73,22 +73,19 @@ TEST_P(UsageErrors, NameWhatIsWrong) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, UsageErrors,
-    testing::Values(UsageCase{"", "no command given"},
-                    UsageCase{"login -u a", "unknown command \"login\""},
-                    UsageCase{"connect", "-u USER is required"},
-                    UsageCase{"connect -u", "-u needs a value"},
-                    UsageCase{"connect -u a --range all", "--range is free or paid, not \"all\""},
-                    UsageCase{"connect -u a -p x --password-stdin", "give the password only once"},
-                    UsageCase{"connect -u a --verbose", "unknown option \"--verbose\""},
-                    UsageCase{"disconnect-all -u a --range paid", "disconnect-all takes no --range"},
-                    UsageCase{"--gateway gw:0 connect -u a",
-                              "--gateway wants HOST or HOST:PORT, not \"gw:0\""},
-                    UsageCase{"--gateway gw:http connect -u a",
-                              "--gateway wants HOST or HOST:PORT, not \"gw:http\""},
-                    UsageCase{"--gateway :5428 connect -u a",
-                              "--gateway wants HOST or HOST:PORT, not \":5428\""},
-                    UsageCase{"--gateway [::1 connect -u a",
-                              "--gateway wants HOST or HOST:PORT, not \"[::1\""},
-                    UsageCase{"-u a connect", "unknown command \"-u\""}));
+    testing::Values(
+        UsageCase{"", "no command given"}, UsageCase{"login -u a", "unknown command \"login\""},
+        UsageCase{"connect", "-u USER is required"}, UsageCase{"connect -u", "-u needs a value"},
+        UsageCase{"connect -u a --range all", "--range is free or paid, not \"all\""},
+        UsageCase{"connect -u a -p x --password-stdin", "give the password only once"},
+        UsageCase{"connect -u a --verbose", "unknown option \"--verbose\""},
+        UsageCase{"disconnect-all -u a --range paid", "disconnect-all takes no --range"},
+        UsageCase{"--gateway gw:0 connect -u a", "--gateway wants HOST or HOST:PORT, not \"gw:0\""},
+        UsageCase{"--gateway gw:http connect -u a",
+                  "--gateway wants HOST or HOST:PORT, not \"gw:http\""},
+        UsageCase{"--gateway :5428 connect -u a",
+                  "--gateway wants HOST or HOST:PORT, not \":5428\""},
+        UsageCase{"--gateway [::1 connect -u a", "--gateway wants HOST or HOST:PORT, not \"[::1\""},
+        UsageCase{"-u a connect", "unknown command \"-u\""}));
 
 } // namespace

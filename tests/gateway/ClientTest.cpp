@@ -24,8 +24,9 @@ std::string Answer(std::string_view entries) {
     return "HTTP/1.0 200 OK\r\n\r\nVORNCLIENT_START " + std::string(entries) + "VORNCLIENT_END";
 }
 
-const std::string kConnectEntries = "SUCCESS=YES USERNAME=alice FIXRATE=NO FR_TIME=3h SCOPE=domestic "
-                                    "DEFICIT=NO CONNECTIONS=1 BALANCE=12.5 IP=10.1.2.3 MESSAGE=hi ";
+const std::string kConnectEntries =
+    "SUCCESS=YES USERNAME=alice FIXRATE=NO FR_TIME=3h SCOPE=domestic "
+    "DEFICIT=NO CONNECTIONS=1 BALANCE=12.5 IP=10.1.2.3 MESSAGE=hi ";
 
 // A client whose exchanges are answered from a script instead of a server, so that the
 // parsing and the result codes can be checked on exactly the answer that shows a case.
@@ -116,11 +117,11 @@ TEST_P(ConnectValidation, SendsNothingAndNamesTheMissingField) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ConnectValidation,
-    testing::Values(ValidationCase{"no user", "", "secret99", true, RESULT_NO_USER_NAME, "请输入用户名"},
-                    ValidationCase{"no password", "alice", "", true, RESULT_BAD_PASSWORD, "请输入密码"},
-                    ValidationCase{"no range", "alice", "secret99", false, RESULT_NO_RANGE,
-                                   "请选择访问范围"},
-                    ValidationCase{"nothing", "", "", false, RESULT_NO_USER_NAME, "请输入用户名"}));
+    testing::Values(
+        ValidationCase{"no user", "", "secret99", true, RESULT_NO_USER_NAME, "请输入用户名"},
+        ValidationCase{"no password", "alice", "", true, RESULT_BAD_PASSWORD, "请输入密码"},
+        ValidationCase{"no range", "alice", "secret99", false, RESULT_NO_RANGE, "请选择访问范围"},
+        ValidationCase{"nothing", "", "", false, RESULT_NO_USER_NAME, "请输入用户名"}));
 
 TEST_F(ClientTest, DisconnectAllNeedsNoRange) {
     ASSERT_TRUE(client.SetUserName("alice"));
@@ -156,7 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ConnectRefusal,
     testing::Values(RefusalCase{"wrong password", "口令错误.", RESULT_BAD_PASSWORD},
                     RefusalCase{"wrong password said later", "您的口令错误.", RESULT_FAILED},
-                    RefusalCase{"too many", "当前连接数超过预定值，请断开。", RESULT_TOO_MANY_CONNECTIONS},
+                    RefusalCase{"too many", "当前连接数超过预定值，请断开。",
+                                RESULT_TOO_MANY_CONNECTIONS},
                     RefusalCase{"no paid right", "没有访问收费地址的权限。", RESULT_NO_PAID_RIGHT},
                     RefusalCase{"other", "账号已停用", RESULT_FAILED}));
 
@@ -267,8 +269,9 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"success is case sensitive", Answer("SUCCESS=yes REASON=x "), false, false, "x"},
         ParseCase{"failure without reason", Answer("SUCCESS=NO "), false, false,
                   "响应中找不到关键字:REASON"},
-        ParseCase{"wrong password reason", Answer("SUCCESS=NO REASON=\xBF\xDA\xC1\xEE\xB4\xED\xCE\xF3. "),
-                  false, false, "口令错误."},
+        ParseCase{"wrong password reason",
+                  Answer("SUCCESS=NO REASON=\xBF\xDA\xC1\xEE\xB4\xED\xCE\xF3. "), false, false,
+                  "口令错误."},
         ParseCase{"username of 20 bytes fits",
                   Answer("SUCCESS=YES USERNAME=" + std::string(20, 'u') +
                          " FIXRATE=NO SCOPE=x DEFICIT=NO CONNECTIONS=1 BALANCE=0 IP=i MESSAGE=m "),
@@ -314,8 +317,8 @@ TEST_F(ClientTest, LongPackageTextsAreCutAtACharacterBoundary) {
     const std::string description = Gbk("包月二十元套餐计");
     const std::string time = "12345678901234567";
     ASSERT_TRUE(client.ParseResponse(
-        Answer("SUCCESS=YES USERNAME=a FIXRATE=YES FR_DESC_CN=" + description + " FR_TIME=" +
-               time + " SCOPE=x DEFICIT=NO CONNECTIONS=1 BALANCE=0 IP=i MESSAGE=m "),
+        Answer("SUCCESS=YES USERNAME=a FIXRATE=YES FR_DESC_CN=" + description + " FR_TIME=" + time +
+               " SCOPE=x DEFICIT=NO CONNECTIONS=1 BALANCE=0 IP=i MESSAGE=m "),
         true));
     EXPECT_TRUE(client.GetResult().m_bFixRate);
     EXPECT_EQ(client.GetResult().m_szFixRateDesc, description.substr(0, 14));
@@ -378,11 +381,9 @@ TEST(StatusRows, ShowTheConnectionFromTheResult) {
     result.m_szBalance.Assign("9.5");
     const std::vector<StatusRow> rows = ConnectedStatusRows(result);
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"状态", "已连接"},           {"用户名", "alice"},
-        {"当前地址", "10.0.0.7"},     {"包月状态", "包月"},
-        {"已用时长", "N/A"},          {"访问范围", "免费地址、收费地址"},
-        {"当前连接", "2"},            {"余额", "9.5"},
-        {"注意交费", "建议使用校园卡交费"},
+        {"状态", "已连接"},   {"用户名", "alice"}, {"当前地址", "10.0.0.7"},
+        {"包月状态", "包月"}, {"已用时长", "N/A"}, {"访问范围", "免费地址、收费地址"},
+        {"当前连接", "2"},    {"余额", "9.5"},     {"注意交费", "建议使用校园卡交费"},
     };
     ASSERT_EQ(rows.size(), expected.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {

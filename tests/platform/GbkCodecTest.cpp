@@ -34,8 +34,9 @@ TEST_P(Utf8ToGbkRefuses, NamesTheProblemAndConvertsNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, Utf8ToGbkRefuses,
     testing::Values(
-        RefusedCase{"emoji", "ab\xF0\x9F\x98\x80",
-                    "the character \"\xF0\x9F\x98\x80\" (U+1F600) at byte 2 cannot be written in GBK"},
+        RefusedCase{
+            "emoji", "ab\xF0\x9F\x98\x80",
+            "the character \"\xF0\x9F\x98\x80\" (U+1F600) at byte 2 cannot be written in GBK"},
         RefusedCase{"hangul", "\xED\x95\x9C",
                     "the character \"\xED\x95\x9C\" (U+D55C) at byte 0 cannot be written in GBK"},
         RefusedCase{"stray continuation", "a\x80", "the text is not valid UTF-8 at byte 1"},
@@ -55,7 +56,8 @@ TEST(GbkCodec, RefusesBytesThatAreNotGbk) {
 }
 
 TEST(GbkCodec, DisplayReplacesWhatIsNotGbkAndKeepsTheRest) {
-    EXPECT_EQ(platform::GbkToUtf8ForDisplay("a\xFF\xBF\xDA" "b\xB4"),
+    EXPECT_EQ(platform::GbkToUtf8ForDisplay("a\xFF\xBF\xDA"
+                                            "b\xB4"),
               "a\xEF\xBF\xBD口b\xEF\xBF\xBD");
 }
 

@@ -1,17 +1,22 @@
-#include "platform/FixedText.h"
 #include "platform/GbkText.h"
 
+#include "platform/FixedText.h"
+
 #include <gtest/gtest.h>
+
 #include <ostream>
 
 namespace {
 
 // "口" is BF DA: its trail byte DA followed by "B" would match "\xDA" "B" if the search
 // walked bytes instead of characters.
-constexpr std::string_view kText = "A\xBF\xDA" "B=1 ";
+constexpr std::string_view kText = "A\xBF\xDA"
+                                   "B=1 ";
 
 TEST(GbkText, FindNeverMatchesOnATrailByte) {
-    EXPECT_EQ(platform::GbkFind(kText, "\xDA" "B"), std::string_view::npos);
+    EXPECT_EQ(platform::GbkFind(kText, "\xDA"
+                                       "B"),
+              std::string_view::npos);
     EXPECT_EQ(platform::GbkFind(kText, "\xBF\xDA"), 1u);
     EXPECT_EQ(platform::GbkFind(kText, "B"), 3u);
     EXPECT_EQ(platform::GbkFind(kText, "="), 4u);
@@ -42,8 +47,8 @@ TEST_P(GbkFitLength, CutsOnlyBetweenCharacters) {
 INSTANTIATE_TEST_SUITE_P(Cases, GbkFitLength,
                          testing::Values(FitCase{"abc", 5, 3}, FitCase{"abc", 2, 2},
                                          FitCase{"a\xBF\xDA", 2, 1}, FitCase{"a\xBF\xDA", 3, 3},
-                                         FitCase{"\xBF\xDA\xBF\xDA", 3, 2},
-                                         FitCase{"", 0, 0}, FitCase{"ab", 0, 0}));
+                                         FitCase{"\xBF\xDA\xBF\xDA", 3, 2}, FitCase{"", 0, 0},
+                                         FitCase{"ab", 0, 0}));
 
 TEST(FixedText, AssignRefusesWhatDoesNotFitAndKeepsTheOldValue) {
     platform::CFixedText<4> field;

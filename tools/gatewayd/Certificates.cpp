@@ -1,12 +1,12 @@
 #include "Certificates.h"
 
-#include <memory>
-
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
+
+#include <memory>
 
 namespace gatewayd {
 namespace {
@@ -40,7 +40,8 @@ bool SetRandomSerial(X509* certificate) {
     }
     bytes[0] &= 0x7F; // a positive serial number
     BIGNUM* serial = BN_bin2bn(bytes, sizeof bytes, nullptr);
-    const bool set = serial != nullptr && BN_to_ASN1_INTEGER(serial, X509_get_serialNumber(certificate));
+    const bool set =
+        serial != nullptr && BN_to_ASN1_INTEGER(serial, X509_get_serialNumber(certificate));
     BN_free(serial);
     return set;
 }
@@ -66,12 +67,12 @@ CertPtr MakeCertificate(const std::string& subjectName, EVP_PKEY* key, X509* iss
         return CertPtr(nullptr, &X509_free);
     }
     const bool extended =
-        isAuthority ? AddExtension(cert, signer, NID_basic_constraints, "critical,CA:TRUE") &&
-                          AddExtension(cert, signer, NID_key_usage, "critical,keyCertSign,cRLSign")
-                    : AddExtension(cert, signer, NID_basic_constraints, "CA:FALSE") &&
-                          AddExtension(cert, signer, NID_ext_key_usage, "serverAuth") &&
-                          AddExtension(cert, signer, NID_subject_alt_name,
-                                       ("DNS:" + subjectName).c_str());
+        isAuthority
+            ? AddExtension(cert, signer, NID_basic_constraints, "critical,CA:TRUE") &&
+                  AddExtension(cert, signer, NID_key_usage, "critical,keyCertSign,cRLSign")
+            : AddExtension(cert, signer, NID_basic_constraints, "CA:FALSE") &&
+                  AddExtension(cert, signer, NID_ext_key_usage, "serverAuth") &&
+                  AddExtension(cert, signer, NID_subject_alt_name, ("DNS:" + subjectName).c_str());
     if (!extended || X509_sign(cert, issuerKey, EVP_sha256()) <= 0) {
         return CertPtr(nullptr, &X509_free);
     }
@@ -97,8 +98,8 @@ Credentials IssueCredentials(const std::string& serverName) {
     if (caKey == nullptr || serverKey == nullptr) {
         return {};
     }
-    CertPtr ca = MakeCertificate("VORN gatewayd test authority", caKey.get(), nullptr, caKey.get(),
-                                 true);
+    CertPtr ca =
+        MakeCertificate("VORN gatewayd test authority", caKey.get(), nullptr, caKey.get(), true);
     if (ca == nullptr) {
         return {};
     }
