@@ -1,0 +1,98 @@
+#include "tools/gatewayd/CommandLine.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
+#include <charconv>
+#include <string_view>
+
+namespace gatewayd {
+namespace {
+
+bool IsNumericAddress(const std::string& address) {
+    in6_addr scratch{};
+    return inet_pton(AF_INET, address.c_str(), &scratch) == 1 ||
+           inet_pton(AF_INET6, address.c_str(), &scratch) == 1;
+}
+
+bool ParsePort(std::string_view text, std::uint16_t& port) {
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > 65535) {
+        return false;
+    }
+    port = static_cast<std::uint16_t>(value);
+    return true;
+}
+
+CommandLine UsageError(std::string error) {
+    CommandLine result;
+    result.action = CommandLine::Action::UsageError;
+    result.error = std::move(error);
+    return result;
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(std::span<const char* const> arguments) {
+    CommandLine result;
+    Options& options = result.options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view option = arguments[i];
+        if (option == "--help" || option == "-h") {
+            result.action = CommandLine::Action::ShowHelp;
+            return result;
+        }
+        std::string* target = nullptr;
+        if (option == "--dir") {
+            target = &options.stateDir;
+        } else if (option == "--accounts") {
+            target = &options.accountsFile;
+        } else if (option == "--host") {
+            target = &options.host;
+        } else if (option == "--bind") {
+            target = &options.bindAddress;
+        } else if (option == "--port-file") {
+            target = &options.portFile;
+        } else if (option != "--tls-port") {
+            return UsageError("unknown option \"" + std::string(option) + "\"");
+        }
+        if (i + 1 == arguments.size()) {
+            return UsageError(std::string(option) + " needs a value");
+        }
+        const std::string_view value = arguments[++i];
+        if (value.empty()) {
+            return UsageError(std::string(option) + " needs a non-empty value");
+        }
+        if (target != nullptr) {
+            *target = value;
+        } else if (!ParsePort(value, options.tlsPort)) {
+            return UsageError("--tls-port takes a port from 0 to 65535, not \"" +
+                              std::string(value) + "\"");
+        }
+    }
+    if (options.stateDir.empty()) {
+        return UsageError("--dir is required");
+    }
+    if (options.accountsFile.empty()) {
+        return UsageError("--accounts is required");
+    }
+    if (!IsNumericAddress(options.bindAddress)) {
+        return UsageError("--bind takes a numeric IPv4 or IPv6 address, not \"" +
+                          options.bindAddress + "\"");
+    }
+    return result;
+}
+
+std::string UsageText() {
+    return "usage: gatewayd --dir DIR --accounts FILE [--host NAME] [--bind ADDR]\n"
+           "                [--tls-port N] [--port-file FILE]\n"
+           "  --dir DIR         state folder: ca.cer (for the clients), server.cer, server.key\n"
+           "  --accounts FILE   the accounts (see accounts.sample)\n"
+           "  --host NAME       name that new certificates are issued for (localhost)\n"
+           "  --bind ADDR       address to listen on (127.0.0.1)\n"
+           "  --tls-port N      gateway port, 0 for a free one (5428)\n"
+           "  --port-file FILE  write the bound port there once listening\n";
+}
+
+} // namespace gatewayd

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace gatewayd {
+
+// What gatewayd was asked to do:
+//   gatewayd --dir DIR --accounts FILE [--host NAME] [--bind ADDR] [--tls-port N]
+//            [--port-file FILE]
+struct Options {
+    std::string stateDir;           // --dir, required
+    std::string accountsFile;       // --accounts, required
+    std::string host = "localhost"; // --host: the name new certificates are issued for
+    std::string bindAddress = "127.0.0.1";
+    std::uint16_t tlsPort = 5428; // 0 picks a free port
+    std::string portFile;         // where to write the bound port; empty for none
+};
+
+struct CommandLine {
+    enum class Action {
+        Run,
+        ShowHelp,   // --help: print the usage and end successfully
+        UsageError, // error says what is wrong
+    };
+    Action action = Action::Run;
+    Options options;
+    std::string error;
+};
+
+// Reads the arguments after the program name. Each option takes its value as the next
+// argument; a repeated option takes the last value.
+CommandLine ParseCommandLine(std::span<const char* const> arguments);
+
+// The usage text, ending in a newline.
+std::string UsageText();
+
+} // namespace gatewayd

@@ -1,0 +1,105 @@
+// gatewayd: a gateway server for the tests and the demo. See UsageText for the options.
+
+#include "platform/Process.h"
+#include "tools/gatewayd/AccountBook.h"
+#include "tools/gatewayd/AccountsFile.h"
+#include "tools/gatewayd/AtomicFile.h"
+#include "tools/gatewayd/CommandLine.h"
+#include "tools/gatewayd/GatewayService.h"
+#include "tools/gatewayd/StateFolder.h"
+#include "tools/gatewayd/TlsListener.h"
+
+#include <pthread.h>
+
+#include <csignal>
+#include <cstdio>
+#include <span>
+#include <string>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 64; // EX_USAGE
+
+void Complain(const std::string& message) {
+    std::fprintf(stderr, "gatewayd: %s\n", message.c_str());
+}
+
+// Blocks the stop signals in this thread and, by inheritance, in every thread started
+// later, so that only the main thread's sigwait() takes them.
+bool BlockStopSignals(sigset_t& signals) {
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    return pthread_sigmask(SIG_BLOCK, &signals, nullptr) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    platform::IgnoreBrokenPipe();
+    const gatewayd::CommandLine commandLine = gatewayd::ParseCommandLine(
+        std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)));
+    switch (commandLine.action) {
+    case gatewayd::CommandLine::Action::ShowHelp:
+        std::fputs(gatewayd::UsageText().c_str(), stdout);
+        return 0;
+    case gatewayd::CommandLine::Action::UsageError:
+        Complain(commandLine.error);
+        std::fputs(gatewayd::UsageText().c_str(), stderr);
+        return kExitUsage;
+    case gatewayd::CommandLine::Action::Run:
+        break;
+    }
+    const gatewayd::Options& options = commandLine.options;
+
+    sigset_t stopSignals;
+    if (!BlockStopSignals(stopSignals)) {
+        Complain("cannot block the stop signals");
+        return kExitFailure;
+    }
+
+    gatewayd::AccountsFileResult accounts = gatewayd::LoadAccountsFile(options.accountsFile);
+    if (!accounts.Ok()) {
+        Complain(accounts.error);
+        return kExitFailure;
+    }
+    gatewayd::Credentials credentials;
+    std::string error;
+    if (!gatewayd::LoadOrIssueCredentials(options.stateDir, options.host, credentials, error)) {
+        Complain(error);
+        return kExitFailure;
+    }
+
+    gatewayd::CAccountBook book(std::move(accounts.accounts));
+    gatewayd::CGatewayService service(book);
+    gatewayd::TlsListenerOptions listenerOptions;
+    listenerOptions.bindAddress = options.bindAddress;
+    listenerOptions.port = options.tlsPort;
+    gatewayd::CTlsListener listener(
+        [&service](std::string_view head, std::string_view peer) {
+            return service.Respond(head, peer);
+        },
+        listenerOptions);
+    if (!listener.Start(credentials, error)) {
+        Complain(error);
+        return kExitFailure;
+    }
+    std::printf("gatewayd listening on %s\n", listener.Endpoint().c_str());
+    std::fflush(stdout);
+    if (!options.portFile.empty() &&
+        !gatewayd::WriteFileAtomically(options.portFile, std::to_string(listener.Port()) + "\n",
+                                       0644, error)) {
+        Complain(error);
+        return kExitFailure;
+    }
+
+    int received = 0;
+    const bool waited = sigwait(&stopSignals, &received) == 0;
+    listener.Stop();
+    if (!waited) {
+        Complain("cannot wait for the stop signals");
+        return kExitFailure;
+    }
+    return 0;
+}
