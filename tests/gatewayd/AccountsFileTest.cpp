@@ -1,6 +1,6 @@
 #include "tools/gatewayd/AccountsFile.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "platform/GbkCodec.h"
 
 #include <gtest/gtest.h>
@@ -138,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AccountsFile, LoadNamesTheFileInItsErrors) {
-    const gatewayd_test::CTempFolder folder;
+    const testsupport::CTempFolder folder;
     const auto good = folder.Write("good.ini", "[a]\npassword = p\n");
     const auto bad = folder.Write("bad.ini", "[a]\npassword = p\nlimit = 2\n");
 

@@ -1,5 +1,5 @@
-#include "GatewaydProcess.h"
-#include "TempFolder.h"
+#include "tests/support/GatewaydProcess.h"
+#include "tests/support/TempFolder.h"
 #include "TlsTestClient.h"
 #include "platform/GbkCodec.h"
 
@@ -10,9 +10,9 @@
 
 namespace {
 
-using gatewayd_test::CGatewaydProcess;
-using gatewayd_test::CTempFolder;
-using gatewayd_test::ReadFile;
+using testsupport::CGatewaydProcess;
+using testsupport::CTempFolder;
+using testsupport::ReadFile;
 using gatewayd_test::TlsReply;
 
 constexpr const char* kAccounts = "[student01]\n"

@@ -1,6 +1,6 @@
 #include "tools/gatewayd/StateFolder.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tools/gatewayd/AtomicFile.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +8,8 @@
 
 namespace {
 
-using gatewayd_test::CTempFolder;
-using gatewayd_test::ReadFile;
+using testsupport::CTempFolder;
+using testsupport::ReadFile;
 
 mode_t PermissionsOf(const std::filesystem::path& path) {
     struct stat status {};

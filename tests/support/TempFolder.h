@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace gatewayd_test {
+namespace testsupport {
 
 // A fresh folder under the system's temporary folder, removed with everything in it when
 // the object goes. Path() is empty when it could not be made.
@@ -27,4 +27,4 @@ private:
 // The whole content of a file, or an empty text when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);
 
-} // namespace gatewayd_test
+} // namespace testsupport

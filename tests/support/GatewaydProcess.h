@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace gatewayd_test {
+namespace testsupport {
 
 // The real gatewayd program, started by a test with its output in files. A process still
 // running at destruction is killed.
@@ -44,4 +44,4 @@ private:
     std::optional<int> m_status; // the wait status, once reaped
 };
 
-} // namespace gatewayd_test
+} // namespace testsupport

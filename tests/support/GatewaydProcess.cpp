@@ -1,6 +1,6 @@
-#include "GatewaydProcess.h"
+#include "tests/support/GatewaydProcess.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace gatewayd_test {
+namespace testsupport {
 namespace {
 
 // Only a broken program takes this long; a slow machine stays far below it.
@@ -116,4 +116,4 @@ std::string CGatewaydProcess::Stderr() const {
     return ReadFile(m_stderrPath);
 }
 
-} // namespace gatewayd_test
+} // namespace testsupport

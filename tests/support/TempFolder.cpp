@@ -1,10 +1,10 @@
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
-namespace gatewayd_test {
+namespace testsupport {
 
 CTempFolder::CTempFolder() {
     std::string pattern =
@@ -32,4 +32,4 @@ std::string ReadFile(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-} // namespace gatewayd_test
+} // namespace testsupport

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs the client against the bundled gateway server: starts gatewayd with a demo account,
+# connects with vornctl, shows the status rows, and disconnects again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
+cmake --build build/release --target gatewayd vornctl
+
+demo=build/demo
+rm -rf "$demo"
+mkdir -p "$demo/gateway" "$demo/client"
+cat >"$demo/accounts.ini" <<'ACCOUNTS'
+[student]
+password = Campus-2026
+balance = 42.50
+package = 包月20元
+time-used = 31小时
+paid-addresses = yes
+connection-limit = 2
+arrears-mode = no
+ACCOUNTS
+
+build/release/tools/gatewayd/gatewayd --dir "$demo/gateway" --accounts "$demo/accounts.ini" \
+    --tls-port 0 --port-file "$demo/port" >"$demo/gatewayd.log" 2>&1 &
+gatewayd_pid=$!
+trap 'kill "$gatewayd_pid" 2>/dev/null || true; wait "$gatewayd_pid" 2>/dev/null || true' EXIT
+
+for _ in $(seq 100); do
+    [ -s "$demo/port" ] && break
+    kill -0 "$gatewayd_pid" 2>/dev/null || { cat "$demo/gatewayd.log" >&2; exit 1; }
+    sleep 0.1
+done
+[ -s "$demo/port" ] || { echo "gatewayd did not start" >&2; exit 1; }
+port=$(cat "$demo/port")
+cp "$demo/gateway/ca.cer" "$demo/client/ca.cer"
+
+vornctl=(build/release/src/cli/vornctl --workdir "$demo/client" --gateway "localhost:$port")
+echo "\$ vornctl connect -u student --range paid"
+"${vornctl[@]}" connect -u student -p Campus-2026 --range paid
+echo
+echo "\$ vornctl disconnect -u student"
+"${vornctl[@]}" disconnect -u student -p Campus-2026
