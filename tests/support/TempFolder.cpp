@@ -7,8 +7,7 @@
 namespace testsupport {
 
 CTempFolder::CTempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "gatewayd-test-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "vorn-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) != nullptr) {
         m_path = pattern;
     }

@@ -1,0 +1,220 @@
+#include "tests/support/GatewaydProcess.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TlsTestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testsupport::CGatewaydProcess;
+using testsupport::CTempFolder;
+using testsupport::ProgramRun;
+
+constexpr const char* kAccounts = R"([alice]
+password = Secret-99
+balance = 36.80
+package = 包月20元
+time-used = 31小时
+paid-addresses = yes
+connection-limit = 1
+
+[bob]
+password = Bob-pass-1
+balance = 1.00
+paid-addresses = no
+connection-limit = 3
+
+[carol]
+password = Carol pw 7
+connection-limit = 3
+
+[weak]
+password = abc
+connection-limit = 3
+)";
+
+// One gatewayd for the suite, and a working directory that trusts it.
+class VornctlTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_folder = std::make_unique<CTempFolder>();
+        const std::filesystem::path& root = s_folder->Path();
+        std::filesystem::create_directories(root / "gateway");
+        std::filesystem::create_directories(root / "client");
+        std::filesystem::create_directories(root / "untrusting");
+        s_folder->Write("accounts.ini", kAccounts);
+        s_gatewayd = std::make_unique<CGatewaydProcess>(root);
+        ASSERT_TRUE(s_gatewayd->Start({"--dir", (root / "gateway").string(), "--accounts",
+                                       (root / "accounts.ini").string(), "--tls-port", "0",
+                                       "--port-file", (root / "port").string()}));
+        const std::optional<std::uint16_t> port = s_gatewayd->WaitForPort(root / "port");
+        ASSERT_TRUE(port.has_value()) << s_gatewayd->Stderr();
+        s_port = *port;
+        std::filesystem::copy_file(root / "gateway" / "ca.cer", root / "client" / "ca.cer");
+    }
+
+    static void TearDownTestSuite() {
+        s_gatewayd->Signal(SIGTERM);
+        s_gatewayd->WaitForExit();
+        s_gatewayd.reset();
+        s_folder.reset();
+    }
+
+    static ProgramRun Vornctl(const std::vector<std::string>& arguments,
+                              const std::string& input = "",
+                              const std::string& workdir = "client") {
+        std::vector<std::string> full = {"--workdir", (s_folder->Path() / workdir).string(),
+                                         "--gateway", "localhost:" + std::to_string(s_port)};
+        full.insert(full.end(), arguments.begin(), arguments.end());
+        return testsupport::RunProgram(VORNCTL_PATH, full, input, s_folder->Path());
+    }
+
+    static inline std::unique_ptr<CTempFolder> s_folder;
+    static inline std::unique_ptr<CGatewaydProcess> s_gatewayd;
+    static inline std::uint16_t s_port = 0;
+};
+
+TEST_F(VornctlTest, ConnectPrintsTheStatusRows) {
+    const ProgramRun run =
+        Vornctl({"connect", "-u", "alice", "-p", "Secret-99", "--range", "paid"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "状态\t已连接\n"
+                       "用户名\talice\n"
+                       "当前地址\t127.0.0.1\n"
+                       "包月状态\t包月20元\n"
+                       "已用时长\t31小时\n"
+                       "访问范围\t免费地址、收费地址\n"
+                       "当前连接\t1\n"
+                       "余额\t36.80\n"
+                       "注意交费\t建议使用校园卡交费\n");
+    EXPECT_EQ(run.err, "");
+
+    // alice may hold one connection: a second one is refused until all are disconnected.
+    const ProgramRun second = Vornctl({"connect", "-u", "alice", "-p", "Secret-99"});
+    EXPECT_EQ(second.exitCode, 5);
+    EXPECT_EQ(second.err.rfind("vornctl: 当前连接数超过预定值", 0), 0u) << second.err;
+
+    const ProgramRun all = Vornctl({"disconnect-all", "-u", "alice", "-p", "Secret-99"});
+    EXPECT_EQ(all.exitCode, 0) << all.err;
+    EXPECT_EQ(all.out, "成功断开所有连接\n");
+
+    const ProgramRun none = Vornctl({"disconnect", "-u", "alice", "-p", "Secret-99"});
+    EXPECT_EQ(none.exitCode, 4);
+    EXPECT_EQ(none.out, "");
+    EXPECT_NE(none.err, "");
+}
+
+TEST_F(VornctlTest, DisconnectPrintsTheNotConnectedRow) {
+    ASSERT_EQ(Vornctl({"connect", "-u", "bob", "-p", "Bob-pass-1"}).exitCode, 0);
+    const ProgramRun run = Vornctl({"disconnect", "-u", "bob", "-p", "Bob-pass-1"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "状态\t未连接\n");
+}
+
+TEST_F(VornctlTest, WeakPasswordIsAWarningAndTheConnectStillSucceeds) {
+    const ProgramRun run = Vornctl({"connect", "-u", "weak", "-p", "abc"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.rfind("状态\t已连接\n", 0), 0u);
+    EXPECT_EQ(run.err.rfind("vornctl: warning: 您好，由于部分用户密码简单", 0), 0u) << run.err;
+}
+
+TEST_F(VornctlTest, ReadsThePasswordFromStandardInput) {
+    const ProgramRun run = Vornctl({"connect", "-u", "carol", "--password-stdin"}, "Carol pw 7\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("状态\t已连接\n用户名\tcarol\n", 0), 0u);
+}
+
+TEST_F(VornctlTest, WithoutATrustedCertificateNothingIsSent) {
+    const ProgramRun run =
+        Vornctl({"connect", "-u", "carol", "-p", "Carol pw 7"}, "", "untrusting");
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_EQ(run.err.rfind("vornctl: 无效的证书 errorcode=", 0), 0u) << run.err;
+}
+
+struct FailureCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string errorStart; // what standard error begins with
+};
+
+void PrintTo(const FailureCase& failure, std::ostream* out) {
+    *out << failure.name;
+}
+
+class VornctlFailure : public VornctlTest, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(VornctlFailure, ExitsWithTheCodeAndSaysWhy) {
+    const ProgramRun run = Vornctl(GetParam().arguments);
+    EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.substr(0, GetParam().errorStart.size()), GetParam().errorStart);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, VornctlFailure,
+    testing::Values(
+        FailureCase{"wrong password",
+                    {"connect", "-u", "carol", "-p", "wrong-one"},
+                    1,
+                    "vornctl: 口令错误.\n"},
+        FailureCase{
+            "empty password", {"connect", "-u", "carol", "-p", ""}, 1, "vornctl: 请输入密码\n"},
+        FailureCase{
+            "empty user", {"disconnect-all", "-u", "", "-p", "x"}, 2, "vornctl: 请输入用户名\n"},
+        FailureCase{"no paid right",
+                    {"connect", "-u", "bob", "-p", "Bob-pass-1", "--range", "paid"},
+                    6,
+                    "vornctl: 没有访问收费地址的权限"},
+        // Only a connect tells the server's refusals apart.
+        FailureCase{"disconnect all refused",
+                    {"disconnect-all", "-u", "nobody", "-p", "x"},
+                    4,
+                    "vornctl: 口令错误."},
+        FailureCase{"no password and no terminal",
+                    {"connect", "-u", "carol"},
+                    64,
+                    "vornctl: no password given and no terminal to ask on"},
+        FailureCase{"text GBK cannot hold",
+                    {"connect", "-u", "caf\xF0\x9F\x98\x80", "-p", "x"},
+                    64,
+                    "vornctl: the user name cannot be sent: the character"},
+        FailureCase{"user name too long",
+                    {"connect", "-u", std::string(20, 'u'), "-p", "x"},
+                    64,
+                    "vornctl: the user name is longer than 19 bytes in GBK"},
+        FailureCase{"usage",
+                    {"connect", "-u", "carol", "--range"},
+                    64,
+                    "vornctl: --range needs a value\nTry 'vornctl --help'.\n"}));
+
+TEST_F(VornctlTest, UnreachableServerIsANetworkProblem) {
+    const std::uint16_t closedPort = testsupport::UnusedLoopbackPort();
+    const ProgramRun run = testsupport::RunProgram(
+        VORNCTL_PATH,
+        {"--workdir", (s_folder->Path() / "client").string(), "--gateway",
+         "127.0.0.1:" + std::to_string(closedPort), "connect", "-u", "carol", "-p", "Carol pw 7"},
+        "", s_folder->Path());
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_EQ(run.err,
+              "vornctl: 您的网络连接可能有问题，请检查网卡、网线等，或者与网络管理员联系!\n");
+}
+
+TEST(VornctlHelp, DescribesEveryCommand) {
+    const CTempFolder folder;
+    const ProgramRun run = testsupport::RunProgram(VORNCTL_PATH, {"--help"}, "", folder.Path());
+    EXPECT_EQ(run.exitCode, 0);
+    for (const char* command : {"connect", "disconnect", "disconnect-all", "--password-stdin"}) {
+        EXPECT_NE(run.out.find(command), std::string::npos) << command;
+    }
+}
+
+} // namespace
