@@ -91,8 +91,10 @@ CQELOpenSSLVORNClient::CQELOpenSSLVORNClient(GatewayServer server,
     }
     SSL_set_mode(m_pSsl, SSL_MODE_AUTO_RETRY);
     BIO_set_conn_hostname(m_pBio, GetServer().TlsAuthority().c_str());
-    // Non-blocking, so that every step waits in poll() and is bounded by the time-out.
-    BIO_set_nbio(m_pBio, 1);
+    // Non-blocking, so that every step waits in poll() and is bounded by the time-out; and
+    // without Nagle's delay, which would hold the request back behind the handshake's last
+    // record until the server's delayed acknowledgement.
+    BIO_set_conn_mode(m_pBio, BIO_SOCK_NONBLOCK | BIO_SOCK_NODELAY);
 }
 
 CQELOpenSSLVORNClient::~CQELOpenSSLVORNClient() {
