@@ -1,0 +1,32 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class ReadFileStatus {
+    Ok,
+    CannotOpen, // the file cannot be opened for reading (missing, not permitted)
+    TooLarge,   // the file holds more than the bytes allowed
+    Failed,     // the file opened but could not be read
+};
+
+// Reads the whole of path into contents when it holds at most maxBytes bytes; never reads
+// more than one byte past the limit. On anything but Ok, contents is untouched and errno
+// tells why (EFBIG for TooLarge).
+ReadFileStatus ReadFileUpTo(const std::filesystem::path& path, std::size_t maxBytes,
+                            std::string& contents);
+
+// Replaces path with a file holding exactly contents and the permission bits mode: the
+// bytes go to a new file in the same folder, are flushed to the disk, and the new file is
+// renamed over path. Whatever happens, path holds either its old or its new contents, never
+// a mix or nothing. Answers false with errno set when path was not replaced; no temporary
+// file is left behind then.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view contents, mode_t mode);
+
+} // namespace platform
