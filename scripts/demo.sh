@@ -35,10 +35,27 @@ done
 [ -s "$demo/port" ] || { echo "gatewayd did not start" >&2; exit 1; }
 port=$(cat "$demo/port")
 cp "$demo/gateway/ca.cer" "$demo/client/ca.cer"
+# The client's own settings name the bundled server; they are sealed into "config" on first use.
+cat >"$demo/client/config.xml" <<SETTINGS
+<?xml version="1.0" encoding="GBK"?>
+<VORNClientConfig>
+  <Style ConPrompt="true" AutoLogon="false"/>
+  <Log/>
+  <HBSCam>127.0.0.1:5430</HBSCam>
+  <HBSDom>127.0.0.1:5431</HBSDom>
+  <HBSInt>127.0.0.1:5432</HBSInt>
+  <Server Host="localhost" Port="$port" HttpPort="80"/>
+</VORNClientConfig>
+SETTINGS
 
-vornctl=(build/release/src/cli/vornctl --workdir "$demo/client" --gateway "localhost:$port")
-echo "\$ vornctl connect -u student --range paid"
-"${vornctl[@]}" connect -u student -p Campus-2026 --range paid
-echo
-echo "\$ vornctl disconnect -u student"
-"${vornctl[@]}" disconnect -u student -p Campus-2026
+vornctl=(build/release/src/cli/vornctl --workdir "$demo/client")
+run() {
+    echo "\$ vornctl $*"
+    "${vornctl[@]}" "$@"
+    echo
+}
+run connect -u student -p Campus-2026 --range paid --remember-password
+run accounts
+run disconnect -u student -p Campus-2026
+run connect
+run disconnect-all -u student -p Campus-2026

@@ -11,15 +11,24 @@ namespace {
 constexpr const char* kUsage =
     R"(Usage: vornctl [--workdir DIR] [--gateway HOST[:PORT]] COMMAND [OPTIONS]
 
-Opens and closes connections at the campus network gateway.
+Opens and closes connections at the campus network gateway, and keeps the saved
+accounts of the working directory.
 
 Commands:
-  connect -u USER [PASSWORD] [--range free|paid]
-                      open a connection for USER and show its status
+  connect -u USER [PASSWORD] [--range free|paid] [--save] [--remember-password]
+          [--auto-logon]
+                      open a connection for USER and show its status; the flags
+                      save the account afterwards (each implies the ones before)
+  connect [--range free|paid]
+                      open a connection for the default account with its
+                      remembered password and range
   disconnect -u USER [PASSWORD] [--range free|paid]
                       close this machine's connection
   disconnect-all -u USER [PASSWORD]
                       close every connection of USER
+  accounts            list the saved accounts and the switches
+  forget NAME         delete a saved account
+  forget --all        delete every saved account
 
 Password (one of):
   -p, --password PASS read it from the command line (visible to other users)
@@ -27,9 +36,9 @@ Password (one of):
                       without either, it is asked for on the terminal
 
 Options:
-  --workdir DIR       folder that holds ca.cer (default: the current folder)
+  --workdir DIR       folder of ca.cer and the settings (default: the current one)
   --gateway HOST[:PORT]
-                      gateway server and TLS port (default port 5428)
+                      gateway server and TLS port, over the settings' Server element
   --range free|paid   free addresses only (default), or free and paid
   -h, --help          show this help
 
@@ -39,13 +48,22 @@ Exit status:
   3   no access range                4   any other failure
   5   too many open connections      6   no right to paid addresses
   64  the command line is not usable
+  accounts and forget: 0 success, 1 the settings could not be read or saved, or
+  there is no such account
 )";
 
 const std::map<std::string_view, Command> kCommands = {
     {"connect", Command::Connect},
     {"disconnect", Command::Disconnect},
     {"disconnect-all", Command::DisconnectAll},
+    {"accounts", Command::Accounts},
+    {"forget", Command::Forget},
 };
+
+bool IsGatewayCommand(Command command) {
+    return command == Command::Connect || command == Command::Disconnect ||
+           command == Command::DisconnectAll;
+}
 
 std::optional<std::uint16_t> ParsePort(std::string_view text) {
     unsigned int port = 0;
@@ -93,40 +111,11 @@ public:
             m_parsed.help = true;
             return m_parsed;
         }
-        bool haveCommand = false;
-        bool haveUser = false;
-        bool havePassword = false;
-        bool haveRange = false;
         while (m_next < m_arguments.size() && m_parsed.error.empty()) {
-            const std::string& argument = m_arguments[m_next++];
-            Options& options = m_parsed.options;
-            if (argument == "--workdir") {
-                Value(argument, options.workdir);
-            } else if (argument == "--gateway") {
-                std::string gateway;
-                if (Value(argument, gateway) && !ParseGateway(gateway, options)) {
-                    Fail("--gateway wants HOST or HOST:PORT, not \"" + gateway + "\"");
-                }
-            } else if (!haveCommand && kCommands.contains(argument)) {
-                options.command = kCommands.at(argument);
-                haveCommand = true;
-            } else if (haveCommand && (argument == "-u" || argument == "--user")) {
-                haveUser = Value(argument, options.userName);
-            } else if (haveCommand && (argument == "-p" || argument == "--password")) {
-                havePassword = Once(havePassword, "password") && Value(argument, options.password);
-                options.passwordSource = PasswordSource::Argument;
-            } else if (haveCommand && argument == "--password-stdin") {
-                havePassword = Once(havePassword, "password");
-                options.passwordSource = PasswordSource::Stdin;
-            } else if (haveCommand && argument == "--range") {
-                haveRange = ReadRange(argument);
-            } else {
-                Fail(haveCommand ? "unknown option \"" + argument + "\""
-                                 : "unknown command \"" + argument + "\"");
-            }
+            ReadArgument(m_arguments[m_next++]);
         }
         if (m_parsed.error.empty()) {
-            CheckComplete(haveCommand, haveUser, haveRange);
+            CheckComplete();
         }
         return m_parsed;
     }
@@ -134,6 +123,76 @@ public:
 private:
     static bool IsHelp(const std::string& argument) {
         return argument == "-h" || argument == "--help";
+    }
+
+    void ReadArgument(const std::string& argument) {
+        Options& options = m_parsed.options;
+        if (argument == "--workdir") {
+            Value(argument, options.workdir);
+        } else if (argument == "--gateway") {
+            std::string gateway;
+            if (Value(argument, gateway) && !ParseGateway(gateway, options)) {
+                Fail("--gateway wants HOST or HOST:PORT, not \"" + gateway + "\"");
+            }
+        } else if (!m_haveCommand) {
+            ReadCommand(argument);
+        } else if (IsGatewayCommand(options.command)) {
+            ReadGatewayOption(argument);
+        } else if (options.command == Command::Forget) {
+            ReadForgetArgument(argument);
+        } else {
+            Fail("accounts takes no arguments");
+        }
+    }
+
+    void ReadCommand(const std::string& argument) {
+        const auto found = kCommands.find(argument);
+        if (found == kCommands.end()) {
+            Fail("unknown command \"" + argument + "\"");
+            return;
+        }
+        m_parsed.options.command = found->second;
+        m_haveCommand = true;
+    }
+
+    void ReadGatewayOption(const std::string& argument) {
+        Options& options = m_parsed.options;
+        const bool connect = options.command == Command::Connect;
+        if (argument == "-u" || argument == "--user") {
+            std::string user;
+            if (Value(argument, user)) {
+                options.userName = user;
+            }
+        } else if (argument == "-p" || argument == "--password") {
+            if (Once(m_havePassword, "password") && Value(argument, options.password)) {
+                options.passwordSource = PasswordSource::Argument;
+            }
+        } else if (argument == "--password-stdin") {
+            if (Once(m_havePassword, "password")) {
+                options.passwordSource = PasswordSource::Stdin;
+            }
+        } else if (argument == "--range") {
+            ReadRange(argument);
+        } else if (connect && argument == "--save") {
+            options.save = true;
+        } else if (connect && argument == "--remember-password") {
+            options.save = options.rememberPassword = true;
+        } else if (connect && argument == "--auto-logon") {
+            options.save = options.rememberPassword = options.autoLogon = true;
+        } else {
+            Fail("unknown option \"" + argument + "\"");
+        }
+    }
+
+    void ReadForgetArgument(const std::string& argument) {
+        Options& options = m_parsed.options;
+        if (argument == "--all") {
+            options.forgetAll = true;
+        } else if (argument.starts_with('-') || !options.forgetName.empty()) {
+            Fail("forget takes one NAME or --all");
+        } else {
+            options.forgetName = argument;
+        }
     }
 
     bool Value(const std::string& option, std::string& value) {
@@ -145,32 +204,43 @@ private:
         return true;
     }
 
-    bool Once(bool given, const std::string& what) {
+    bool Once(bool& given, const std::string& what) {
         if (given) {
             Fail("give the " + what + " only once");
-        }
-        return !given;
-    }
-
-    bool ReadRange(const std::string& option) {
-        std::string range;
-        if (!Value(option, range)) {
             return false;
         }
-        if (range != "free" && range != "paid") {
-            Fail("--range is free or paid, not \"" + range + "\"");
-            return false;
-        }
-        m_parsed.options.range = range == "paid" ? Range::Paid : Range::Free;
+        given = true;
         return true;
     }
 
-    void CheckComplete(bool haveCommand, bool haveUser, bool haveRange) {
-        if (!haveCommand) {
+    void ReadRange(const std::string& option) {
+        std::string range;
+        if (!Value(option, range)) {
+            return;
+        }
+        if (range != "free" && range != "paid") {
+            Fail("--range is free or paid, not \"" + range + "\"");
+            return;
+        }
+        m_parsed.options.range = range == "paid" ? Range::Paid : Range::Free;
+    }
+
+    void CheckComplete() {
+        const Options& options = m_parsed.options;
+        if (!m_haveCommand) {
             Fail("no command given");
-        } else if (!haveUser) {
+        } else if (options.command == Command::Forget) {
+            if (options.forgetAll == !options.forgetName.empty()) {
+                Fail("forget takes one NAME or --all");
+            }
+        } else if (!IsGatewayCommand(options.command)) {
+            return;
+        } else if (!options.userName && options.command != Command::Connect) {
             Fail("-u USER is required");
-        } else if (haveRange && m_parsed.options.command == Command::DisconnectAll) {
+        } else if (!options.userName && (m_havePassword || options.save)) {
+            Fail("a connect without -u uses the default account; give -u USER with a password "
+                 "or --save");
+        } else if (options.range && options.command == Command::DisconnectAll) {
             Fail("disconnect-all takes no --range");
         }
     }
@@ -179,6 +249,8 @@ private:
 
     const std::vector<std::string>& m_arguments;
     std::size_t m_next = 0;
+    bool m_haveCommand = false;
+    bool m_havePassword = false;
     ParsedCommandLine m_parsed;
 };
 

@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Command { Connect, Disconnect, DisconnectAll };
+enum class Command { Connect, Disconnect, DisconnectAll, Accounts, Forget };
 enum class PasswordSource { Argument, Stdin, Terminal };
 enum class Range { Free, Paid };
 
@@ -17,10 +17,21 @@ struct Options {
     std::optional<std::string> gatewayHost; // from --gateway
     std::optional<std::uint16_t> gatewayPort;
     Command command = Command::Connect;
-    std::string userName;
+
+    // The account of a gateway command; a connect without one uses the default account.
+    std::optional<std::string> userName;
     PasswordSource passwordSource = PasswordSource::Terminal;
-    std::string password; // with PasswordSource::Argument
-    Range range = Range::Free;
+    std::string password;       // with PasswordSource::Argument
+    std::optional<Range> range; // not given: free, or the default account's saved range
+
+    // What a successful connect remembers. Each implies the one before it.
+    bool save = false;
+    bool rememberPassword = false;
+    bool autoLogon = false;
+
+    // forget: one saved account, or all of them.
+    std::string forgetName;
+    bool forgetAll = false;
 };
 
 // The outcome of reading the command line: options, a request for help, or a usage error.

@@ -28,6 +28,7 @@ TEST(Options, ReadsAFullConnect) {
     EXPECT_EQ(options.gatewayPort, 6000);
     EXPECT_EQ(options.command, cli::Command::Connect);
     EXPECT_EQ(options.userName, "alice");
+    EXPECT_FALSE(options.save);
     EXPECT_EQ(options.passwordSource, cli::PasswordSource::Argument);
     EXPECT_EQ(options.password, "s3cret");
     EXPECT_EQ(options.range, cli::Range::Paid);
@@ -37,7 +38,7 @@ TEST(Options, DefaultsToTheFreeRangeAndTheTerminalForThePassword) {
     const cli::ParsedCommandLine parsed = ParseCommandLine(Words("disconnect -u bob"));
     ASSERT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.options.command, cli::Command::Disconnect);
-    EXPECT_EQ(parsed.options.range, cli::Range::Free);
+    EXPECT_FALSE(parsed.options.range.has_value());
     EXPECT_EQ(parsed.options.passwordSource, cli::PasswordSource::Terminal);
     EXPECT_FALSE(parsed.options.gatewayHost.has_value());
 }
@@ -49,6 +50,35 @@ TEST(Options, GatewayMayBeABracketedAddressWithoutPort) {
     EXPECT_EQ(parsed.options.gatewayHost, "[::1]");
     EXPECT_FALSE(parsed.options.gatewayPort.has_value());
     EXPECT_EQ(parsed.options.passwordSource, cli::PasswordSource::Stdin);
+}
+
+TEST(Options, EachRememberingFlagImpliesTheOnesBeforeIt) {
+    const cli::Options autoLogon =
+        ParseCommandLine(Words("connect -u a -p x --auto-logon")).options;
+    EXPECT_TRUE(autoLogon.save && autoLogon.rememberPassword && autoLogon.autoLogon);
+    const cli::Options remember =
+        ParseCommandLine(Words("connect -u a -p x --remember-password")).options;
+    EXPECT_TRUE(remember.save && remember.rememberPassword && !remember.autoLogon);
+    const cli::Options save = ParseCommandLine(Words("connect -u a -p x --save")).options;
+    EXPECT_TRUE(save.save && !save.rememberPassword && !save.autoLogon);
+}
+
+TEST(Options, ConnectWithoutUserUsesTheDefaultAccount) {
+    const cli::ParsedCommandLine parsed = ParseCommandLine(Words("connect --range paid"));
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_FALSE(parsed.options.userName.has_value());
+    EXPECT_EQ(parsed.options.range, cli::Range::Paid);
+}
+
+TEST(Options, ReadsTheAccountCommands) {
+    EXPECT_EQ(ParseCommandLine(Words("accounts")).options.command, cli::Command::Accounts);
+    const cli::Options one = ParseCommandLine(Words("forget alice")).options;
+    EXPECT_EQ(one.command, cli::Command::Forget);
+    EXPECT_EQ(one.forgetName, "alice");
+    EXPECT_FALSE(one.forgetAll);
+    const cli::Options all = ParseCommandLine(Words("forget --all")).options;
+    EXPECT_TRUE(all.forgetAll);
+    EXPECT_EQ(all.forgetName, "");
 }
 
 TEST(Options, HelpWinsOverEverythingElse) {
@@ -75,7 +105,17 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, UsageErrors,
     testing::Values(
         UsageCase{"", "no command given"}, UsageCase{"login -u a", "unknown command \"login\""},
-        UsageCase{"connect", "-u USER is required"}, UsageCase{"connect -u", "-u needs a value"},
+        UsageCase{"disconnect", "-u USER is required"}, UsageCase{"connect -u", "-u needs a value"},
+        UsageCase{"connect -p x", "a connect without -u uses the default account; "
+                                  "give -u USER with a password or --save"},
+        UsageCase{"connect --save", "a connect without -u uses the default account; "
+                                    "give -u USER with a password or --save"},
+        UsageCase{"disconnect -u a -p x --save", "unknown option \"--save\""},
+        UsageCase{"forget", "forget takes one NAME or --all"},
+        UsageCase{"forget a b", "forget takes one NAME or --all"},
+        UsageCase{"forget a --all", "forget takes one NAME or --all"},
+        UsageCase{"forget -x", "forget takes one NAME or --all"},
+        UsageCase{"accounts -u a", "accounts takes no arguments"},
         UsageCase{"connect -u a --range all", "--range is free or paid, not \"all\""},
         UsageCase{"connect -u a -p x --password-stdin", "give the password only once"},
         UsageCase{"connect -u a --verbose", "unknown option \"--verbose\""},

@@ -39,6 +39,15 @@ connection-limit = 3
 [weak]
 password = abc
 connection-limit = 3
+
+[dave]
+password = Dave-pass-4
+paid-addresses = yes
+connection-limit = 50
+
+[erin]
+password = Erin-pass-5
+connection-limit = 50
 )";
 
 // One gatewayd for the suite, and a working directory that trusts it.
@@ -75,6 +84,14 @@ protected:
                                          "--gateway", "localhost:" + std::to_string(s_port)};
         full.insert(full.end(), arguments.begin(), arguments.end());
         return testsupport::RunProgram(VORNCTL_PATH, full, input, s_folder->Path());
+    }
+
+    // A fresh working directory that trusts the server and has no settings yet.
+    static std::string NewWorkdir(const std::string& name) {
+        const std::filesystem::path workdir = s_folder->Path() / name;
+        std::filesystem::create_directories(workdir);
+        std::filesystem::copy_file(s_folder->Path() / "gateway" / "ca.cer", workdir / "ca.cer");
+        return name;
     }
 
     static inline std::unique_ptr<CTempFolder> s_folder;
@@ -208,11 +225,110 @@ TEST_F(VornctlTest, UnreachableServerIsANetworkProblem) {
               "vornctl: 您的网络连接可能有问题，请检查网卡、网线等，或者与网络管理员联系!\n");
 }
 
+TEST_F(VornctlTest, SavedAccountIsListedAndSealed) {
+    const std::string workdir = NewWorkdir("saving");
+    const ProgramRun connect =
+        Vornctl({"connect", "-u", "dave", "-p", "Dave-pass-4", "--remember-password"}, "", workdir);
+    ASSERT_EQ(connect.exitCode, 0) << connect.err;
+    const ProgramRun accounts = Vornctl({"accounts"}, "", workdir);
+    EXPECT_EQ(accounts.exitCode, 0) << accounts.err;
+    EXPECT_EQ(accounts.out, "dave\tfree\tpassword remembered\tdefault\n"
+                            "automatic log-on: off, arrears prompt: on\n");
+
+    const std::filesystem::path config = s_folder->Path() / workdir / "config";
+    EXPECT_EQ(testsupport::PermissionBits(config), 0600u);
+    const std::string sealed = testsupport::ReadBytes(config);
+    EXPECT_EQ(sealed.find("Dave-pass-4"), std::string::npos);
+    EXPECT_EQ(sealed.find("VORNClientConfig"), std::string::npos);
+    EXPECT_EQ(sealed.find("dave"), std::string::npos);
+}
+
+TEST_F(VornctlTest, ConnectWithoutUserLogsTheDefaultAccountOn) {
+    const std::string workdir = NewWorkdir("automatic");
+    ASSERT_EQ(
+        Vornctl({"connect", "-u", "dave", "-p", "Dave-pass-4", "--auto-logon", "--range", "paid"},
+                "", workdir)
+            .exitCode,
+        0);
+    EXPECT_EQ(Vornctl({"accounts"}, "", workdir).out, "dave\tpaid\tpassword remembered\tdefault\n"
+                                                      "automatic log-on: on, arrears prompt: on\n");
+
+    // The saved paid range is used, as automatic log-on would.
+    const ProgramRun automatic = Vornctl({"connect"}, "", workdir);
+    EXPECT_EQ(automatic.exitCode, 0) << automatic.err;
+    EXPECT_NE(automatic.out.find("用户名\tdave\n"), std::string::npos);
+    EXPECT_NE(automatic.out.find("访问范围\t免费地址、收费地址\n"), std::string::npos);
+
+    // Forgetting the default account also ends automatic log-on.
+    EXPECT_EQ(Vornctl({"forget", "dave"}, "", workdir).exitCode, 0);
+    EXPECT_EQ(Vornctl({"accounts"}, "", workdir).out,
+              "automatic log-on: off, arrears prompt: on\n");
+    const ProgramRun none = Vornctl({"connect"}, "", workdir);
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_EQ(none.err, "vornctl: there is no default account; give -u USER\n");
+}
+
+TEST_F(VornctlTest, SavedRangeIsFreeUnlessTheAccountLogsOnAutomatically) {
+    const std::string workdir = NewWorkdir("ranges");
+    ASSERT_EQ(
+        Vornctl({"connect", "-u", "erin", "-p", "Erin-pass-5", "--save"}, "", workdir).exitCode, 0);
+    ASSERT_EQ(Vornctl({"connect", "-u", "dave", "-p", "Dave-pass-4", "--remember-password",
+                       "--range", "paid"},
+                      "", workdir)
+                  .exitCode,
+              0);
+    EXPECT_EQ(Vornctl({"accounts"}, "", workdir).out,
+              "erin\tfree\tno password\n"
+              "dave\tfree\tpassword remembered\tdefault\n"
+              "automatic log-on: off, arrears prompt: on\n");
+
+    // Saving erin again makes her the default, without a password to log on with.
+    ASSERT_EQ(
+        Vornctl({"connect", "-u", "erin", "-p", "Erin-pass-5", "--save"}, "", workdir).exitCode, 0);
+    const ProgramRun noPassword = Vornctl({"connect"}, "", workdir);
+    EXPECT_EQ(noPassword.exitCode, 1);
+    EXPECT_EQ(noPassword.err,
+              "vornctl: the default account has no remembered password; give -u USER\n");
+
+    const ProgramRun unknown = Vornctl({"forget", "nobody"}, "", workdir);
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.err, "vornctl: there is no saved account \"nobody\"\n");
+    EXPECT_EQ(Vornctl({"forget", "--all"}, "", workdir).exitCode, 0);
+    EXPECT_EQ(Vornctl({"accounts"}, "", workdir).out,
+              "automatic log-on: off, arrears prompt: on\n");
+}
+
+TEST_F(VornctlTest, FailedConnectSavesNothing) {
+    const std::string workdir = NewWorkdir("failing");
+    EXPECT_EQ(
+        Vornctl({"connect", "-u", "erin", "-p", "wrong-pw", "--auto-logon"}, "", workdir).exitCode,
+        1);
+    EXPECT_FALSE(std::filesystem::exists(s_folder->Path() / workdir / "config"));
+}
+
+TEST_F(VornctlTest, SettingsElementNamesTheGateway) {
+    const std::string workdir = NewWorkdir("configured");
+    s_folder->Write(workdir + "/config.xml",
+                    "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<VORNClientConfig>"
+                    "<Style ConPrompt=\"false\" AutoLogon=\"false\"/><Log/>"
+                    "<Server Host=\"localhost\" Port=\"" +
+                        std::to_string(s_port) + "\"/></VORNClientConfig>\n");
+    const ProgramRun run =
+        testsupport::RunProgram(VORNCTL_PATH,
+                                {"--workdir", (s_folder->Path() / workdir).string(), "connect",
+                                 "-u", "erin", "-p", "Erin-pass-5"},
+                                "", s_folder->Path());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    // The plain document was sealed into "config" on first use.
+    EXPECT_TRUE(std::filesystem::exists(s_folder->Path() / workdir / "config"));
+}
+
 TEST(VornctlHelp, DescribesEveryCommand) {
     const CTempFolder folder;
     const ProgramRun run = testsupport::RunProgram(VORNCTL_PATH, {"--help"}, "", folder.Path());
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* command : {"connect", "disconnect", "disconnect-all", "--password-stdin"}) {
+    for (const char* command : {"connect", "disconnect", "disconnect-all", "--password-stdin",
+                                "accounts", "forget", "--auto-logon"}) {
         EXPECT_NE(run.out.find(command), std::string::npos) << command;
     }
 }

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "config/ServerSettings.h"
+#include "config/UserInfo.h"
+#include "config/VORNXMLSecureConfig.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace cli {
+
+// The settings of the working directory as vornctl reads and changes them: the saved
+// accounts, the default account, the two switches and the deployment's Server element.
+// Names and passwords are GBK. Every change is saved at once.
+class CSavedAccounts {
+public:
+    // Opens the settings of the current directory: "config", or "config.xml" sealed into
+    // "config" on first use. When the directory has neither, the settings start from the
+    // installation's document installedConfig, and the first change creates "config".
+    explicit CSavedAccounts(const std::filesystem::path& installedConfig);
+
+    bool IsOpen() const { return m_open; }
+
+    // Why the settings could not be opened or saved, in English.
+    const std::string& Error() const { return m_error; }
+
+    config::ServerSettings ServerSettings();
+
+    enum class DefaultAccount { Found, None, NoPassword };
+
+    // The default account with its remembered password and access, as automatic log-on
+    // uses it. A default name with no saved account counts as none.
+    DefaultAccount FindDefault(config::UserInfo& account);
+
+    // Saves account as the default account and sets the automatic log-on switch, as a
+    // successful connect does.
+    bool Remember(const config::UserInfo& account, bool autoLogon);
+
+    // Prints the saved accounts in store order, one a line, then the switches.
+    bool PrintList(std::FILE* out);
+
+    // Deletes the saved account name; deleting the default account also clears the default
+    // and automatic log-on. False, with found false, when there is no such account.
+    bool Forget(std::string_view name, bool& found);
+
+    // Deletes every saved account, the default and automatic log-on.
+    bool ForgetAll();
+
+private:
+    bool Open(const std::filesystem::path& installedConfig);
+    bool LoadAccounts(std::vector<config::UserInfo>& accounts, std::string& defaultName);
+    bool Save();
+    bool Failed(std::string what);
+
+    config::CVORNXMLSecureConfig m_store;
+    bool m_open = false;
+    std::string m_error;
+};
+
+} // namespace cli
