@@ -31,7 +31,7 @@ TEST(AtomicFile, FailsInAMissingFolderSayingWhere) {
     const auto path = folder.Path() / "no" / "port";
     std::string error;
     EXPECT_FALSE(gatewayd::WriteFileAtomically(path, "1\n", 0644, error));
-    EXPECT_EQ(error.rfind(path.string() + ": cannot create a temporary file: ", 0), 0u) << error;
+    EXPECT_EQ(error.rfind(path.string() + ": cannot replace: ", 0), 0u) << error;
 }
 
 TEST(StateFolder, IssuesOnceAndReusesAfterwards) {

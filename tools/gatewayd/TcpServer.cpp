@@ -18,13 +18,13 @@ constexpr int kListenBacklog = 128;
 
 // How long a closed connection waits for the peer to close its side.
 constexpr std::chrono::seconds kLingerTime{2};
-constexpr std::size_t kMaxLingerBytes = 64 * 1024;
+constexpr std::size_t kMaxLingerBytes = std::size_t{64} * 1024;
 
 // How long the accept loop pauses when the process is out of descriptors or memory.
 constexpr std::chrono::milliseconds kAcceptBackoff{100};
 
 std::string ErrnoText(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
+    return std::string(what) + ": " + std::error_code(errno, std::generic_category()).message();
 }
 
 std::string PeerAddressText(const sockaddr_storage& address) {
