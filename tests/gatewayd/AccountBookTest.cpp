@@ -51,6 +51,7 @@ TEST(AccountBook, NeverPassesTheLimitUnderConcurrentConnects) {
     std::atomic<int> opened{0};
     {
         std::vector<std::jthread> threads;
+        threads.reserve(kThreads);
         for (int t = 0; t < kThreads; ++t) {
             threads.emplace_back([&] {
                 for (int i = 0; i < kAttemptsPerThread; ++i) {
@@ -67,6 +68,7 @@ TEST(AccountBook, NeverPassesTheLimitUnderConcurrentConnects) {
     std::atomic<int> closed{0};
     {
         std::vector<std::jthread> threads;
+        threads.reserve(kThreads);
         for (int t = 0; t < kThreads; ++t) {
             threads.emplace_back([&] {
                 for (int i = 0; i < kAttemptsPerThread; ++i) {

@@ -1,17 +1,14 @@
 #include "tests/support/GatewaydProcess.h"
 
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TempFolder.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include <charconv>
 #include <chrono>
 #include <csignal>
 #include <thread>
-
-extern char** environ;
 
 namespace testsupport {
 namespace {
@@ -22,7 +19,7 @@ constexpr std::chrono::milliseconds kPollInterval{10};
 
 } // namespace
 
-CGatewaydProcess::CGatewaydProcess(std::filesystem::path outputDir)
+CGatewaydProcess::CGatewaydProcess(const std::filesystem::path& outputDir)
     : m_stdoutPath(outputDir / "gatewayd.stdout"), m_stderrPath(outputDir / "gatewayd.stderr") {}
 
 CGatewaydProcess::~CGatewaydProcess() {
@@ -33,30 +30,9 @@ CGatewaydProcess::~CGatewaydProcess() {
 }
 
 bool CGatewaydProcess::Start(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    std::string program = GATEWAYD_PATH;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = arguments;
-    for (std::string& argument : copies) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, m_stdoutPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, m_stderrPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int spawned =
-        posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
     m_status.reset();
-    if (spawned != 0) {
-        m_pid = -1;
-        return false;
-    }
-    return true;
+    m_pid = SpawnProgram(GATEWAYD_PATH, arguments, {{}, m_stdoutPath, m_stderrPath});
+    return m_pid > 0;
 }
 
 std::optional<std::uint16_t> CGatewaydProcess::WaitForPort(const std::filesystem::path& portFile) {
@@ -84,25 +60,10 @@ bool CGatewaydProcess::Signal(int signal) const {
 }
 
 std::optional<int> CGatewaydProcess::WaitForExit() {
-    const auto deadline = std::chrono::steady_clock::now() + kBound;
-    while (!m_status && std::chrono::steady_clock::now() < deadline) {
-        int status = 0;
-        const pid_t reaped = waitpid(m_pid, &status, WNOHANG);
-        if (reaped == m_pid) {
-            m_status = status;
-        } else if (reaped < 0) {
-            return std::nullopt;
-        } else {
-            std::this_thread::sleep_for(kPollInterval);
-        }
-    }
     if (!m_status) {
-        kill(m_pid, SIGKILL);
-        waitpid(m_pid, nullptr, 0);
-        m_status = -1;
-        return std::nullopt;
+        m_status = WaitForProgram(m_pid).value_or(-1);
     }
-    if (!WIFEXITED(*m_status)) {
+    if (*m_status == -1 || !WIFEXITED(*m_status)) {
         return std::nullopt;
     }
     return WEXITSTATUS(*m_status);

@@ -15,7 +15,7 @@ namespace testsupport {
 class CGatewaydProcess {
 public:
     // stdout and stderr go to files in outputDir.
-    explicit CGatewaydProcess(std::filesystem::path outputDir);
+    explicit CGatewaydProcess(const std::filesystem::path& outputDir);
     ~CGatewaydProcess();
     CGatewaydProcess(const CGatewaydProcess&) = delete;
     CGatewaydProcess& operator=(const CGatewaydProcess&) = delete;

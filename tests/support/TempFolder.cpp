@@ -28,7 +28,7 @@ CTempFolder::~CTempFolder() {
 }
 
 std::filesystem::path CTempFolder::Write(const std::string& name, std::string_view content) const {
-    const std::filesystem::path path = m_path / name;
+    std::filesystem::path path = m_path / name;
     WriteBytes(path, content);
     return path;
 }
