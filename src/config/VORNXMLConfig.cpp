@@ -83,35 +83,36 @@ DocResult NotFound() {
     return DocResult::NotFound;
 }
 
-DocResult SelectNode(const pugi::xml_node& from, const char* path, pugi::xpath_node& found) {
+// Runs one XPath selection from a node, turning pugixml's exceptions into results.
+template <typename Select>
+DocResult RunSelection(const pugi::xml_node& from, const char* path, Select select) {
     if (!from) {
         return Fail(ENOENT);
     }
     try {
         const pugi::xpath_query query(path);
-        found = from.select_node(query);
-    } catch (const pugi::xpath_exception&) {
-        return Fail(EINVAL);
-    } catch (const std::bad_alloc&) {
-        return Fail(ENOMEM);
-    }
-    return found ? DocResult::Ok : NotFound();
-}
-
-// An empty list is a success: nothing matched.
-DocResult SelectNodes(const pugi::xml_node& from, const char* path, pugi::xpath_node_set& list) {
-    if (!from) {
-        return Fail(ENOENT);
-    }
-    try {
-        const pugi::xpath_query query(path);
-        list = from.select_nodes(query);
+        select(query);
     } catch (const pugi::xpath_exception&) {
         return Fail(EINVAL);
     } catch (const std::bad_alloc&) {
         return Fail(ENOMEM);
     }
     return DocResult::Ok;
+}
+
+DocResult SelectNode(const pugi::xml_node& from, const char* path, pugi::xpath_node& found) {
+    const DocResult selected = RunSelection(
+        from, path, [&](const pugi::xpath_query& query) { found = from.select_node(query); });
+    if (selected != DocResult::Ok) {
+        return selected;
+    }
+    return found ? DocResult::Ok : NotFound();
+}
+
+// An empty list is a success: nothing matched.
+DocResult SelectNodes(const pugi::xml_node& from, const char* path, pugi::xpath_node_set& list) {
+    return RunSelection(from, path,
+                        [&](const pugi::xpath_query& query) { list = from.select_nodes(query); });
 }
 
 DocResult ToGbk(std::string_view utf8, std::string& gbk) {
