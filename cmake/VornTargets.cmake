@@ -9,6 +9,11 @@ if(VORN_SANITIZE)
     target_link_options(vorn_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(VORN_TSAN)
+    target_compile_options(vorn_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(vorn_options INTERFACE -fsanitize=thread)
+endif()
+
 if(VORN_FUZZ)
     # Core libraries carry coverage so the fuzz targets can steer by it.
     target_compile_options(vorn_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
