@@ -444,15 +444,19 @@ bool CVORNXMLConfig::SetDefaultUser(std::string_view name) {
     return CheckResult(SetNodeText(element, text) ? DocResult::Ok : Fail(ENOMEM));
 }
 
+bool CVORNXMLConfig::NodeTextAsGbk(const pugi::xml_node& node, std::string& gbk) {
+    std::string utf8;
+    AppendNodeText(node, utf8);
+    return CheckResult(ToGbk(utf8, gbk));
+}
+
 bool CVORNXMLConfig::GetElementText(const char* path, std::size_t maxLength, std::string& text) {
     pugi::xpath_node found;
     if (!m_pDocument || !CheckResult(SelectNode(*m_pDocument, path, found))) {
         return false;
     }
-    std::string utf8;
-    AppendNodeText(found.node(), utf8);
     std::string gbk;
-    if (!CheckResult(ToGbk(utf8, gbk))) {
+    if (!NodeTextAsGbk(found.node(), gbk)) {
         return false;
     }
     // Cutting would hand over another name or another port, so a long text is refused.
@@ -471,10 +475,8 @@ bool CVORNXMLConfig::GetDefaultUser(UserText& name) {
         !CheckResult(SelectNode(log.node(), "DefaultUser", found))) {
         return false;
     }
-    std::string utf8;
-    AppendNodeText(found.node(), utf8);
     std::string gbk;
-    if (!CheckResult(ToGbk(utf8, gbk))) {
+    if (!NodeTextAsGbk(found.node(), gbk)) {
         return false;
     }
     return CheckResult(name.Assign(gbk) ? DocResult::Ok : Fail(EOVERFLOW));

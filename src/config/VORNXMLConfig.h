@@ -13,7 +13,8 @@
 
 namespace pugi {
 class xml_document;
-}
+class xml_node;
+} // namespace pugi
 
 namespace config {
 
@@ -92,6 +93,7 @@ private:
     bool GetSwitch(const char* name);
     void SetSwitch(const char* path, bool on);
     bool GetElementText(const char* path, std::size_t maxLength, std::string& text);
+    bool NodeTextAsGbk(const pugi::xml_node& node, std::string& gbk);
     bool CollectUsers(std::size_t capacity, std::vector<UserInfo>& users);
 
     std::filesystem::path m_folder;
