@@ -1,5 +1,5 @@
-#include "tests/support/TempFolder.h"
 #include "platform/FileMachineIdentity.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

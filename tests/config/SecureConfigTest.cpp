@@ -1,7 +1,7 @@
-#include "tests/support/TempFolder.h"
 #include "config/ProtectData.h"
 #include "config/VORNXMLSecureConfig.h"
 #include "platform/FixedMachineIdentity.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
-#include "tests/support/TempFolder.h"
 #include "config/VORNXMLSecureConfig.h"
 #include "platform/FixedMachineIdentity.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

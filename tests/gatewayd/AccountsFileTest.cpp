@@ -1,7 +1,7 @@
 #include "tools/gatewayd/AccountsFile.h"
 
-#include "tests/support/TempFolder.h"
 #include "platform/GbkCodec.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "tests/support/GatewaydProcess.h"
-#include "tests/support/TempFolder.h"
 #include "TlsTestClient.h"
 #include "platform/GbkCodec.h"
+#include "tests/support/GatewaydProcess.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,10 +10,10 @@
 
 namespace {
 
+using gatewayd_test::TlsReply;
 using testsupport::CGatewaydProcess;
 using testsupport::CTempFolder;
 using testsupport::ReadFile;
-using gatewayd_test::TlsReply;
 
 constexpr const char* kAccounts = "[student01]\n"
                                   "password = campus 2024\n"
