@@ -60,11 +60,6 @@ const std::map<std::string_view, Command> kCommands = {
     {"forget", Command::Forget},
 };
 
-bool IsGatewayCommand(Command command) {
-    return command == Command::Connect || command == Command::Disconnect ||
-           command == Command::DisconnectAll;
-}
-
 std::optional<std::uint16_t> ParsePort(std::string_view text) {
     unsigned int port = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
@@ -255,6 +250,11 @@ private:
 };
 
 } // namespace
+
+bool IsGatewayCommand(Command command) {
+    return command == Command::Connect || command == Command::Disconnect ||
+           command == Command::DisconnectAll;
+}
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     return CCommandLineReader(arguments).Read();

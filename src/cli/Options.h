@@ -11,6 +11,9 @@ enum class Command { Connect, Disconnect, DisconnectAll, Accounts, Forget };
 enum class PasswordSource { Argument, Stdin, Terminal };
 enum class Range { Free, Paid };
 
+// Whether command talks to the gateway server (and needs an account).
+bool IsGatewayCommand(Command command);
+
 // What one invocation of vornctl asks for. Texts are UTF-8, as typed.
 struct Options {
     std::string workdir;                    // empty: the current directory

@@ -24,11 +24,6 @@ void PrintRows(std::FILE* stream, const std::vector<gateway::StatusRow>& rows) {
     }
 }
 
-bool IsGatewayCommand(Command command) {
-    return command == Command::Connect || command == Command::Disconnect ||
-           command == Command::DisconnectAll;
-}
-
 } // namespace
 
 int CVornctl::Run(const std::vector<std::string>& arguments) {
