@@ -9,6 +9,7 @@ packages=(
     libssl-dev openssl
     libpugixml-dev
     libnl-3-dev libnl-route-3-dev iproute2
+    libcli11-dev
     libgtest-dev libgmock-dev
     curl
 )

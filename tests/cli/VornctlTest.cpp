@@ -211,7 +211,13 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"usage",
                     {"connect", "-u", "carol", "--range"},
                     64,
-                    "vornctl: --range needs a value\nTry 'vornctl --help'.\n"}));
+                    "vornctl: --range: 1 required free|paid missing\n"
+                    "Try 'vornctl connect --help'.\n"},
+        // "-h" is the password here, not a request for help: it reaches the server.
+        FailureCase{"password that looks like an option",
+                    {"connect", "-u", "carol", "-p", "-h"},
+                    1,
+                    "vornctl: 口令错误.\n"}));
 
 TEST_F(VornctlTest, UnreachableServerIsANetworkProblem) {
     const std::uint16_t closedPort = testsupport::UnusedLoopbackPort();

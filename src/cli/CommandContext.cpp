@@ -1,0 +1,70 @@
+#include "cli/CommandContext.h"
+
+#include "cli/GbkOutput.h"
+#include "platform/GbkCodec.h"
+#include "platform/Process.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace cli {
+
+bool CCommandContext::EnterWorkdir() {
+    const std::string& workdir = m_global.workdir;
+    if (workdir.empty() || chdir(workdir.c_str()) == 0) {
+        return true;
+    }
+    Fail(kExitUsage, "cannot use the working directory \"" + workdir +
+                         "\": " + std::error_code(errno, std::generic_category()).message());
+    return false;
+}
+
+CSavedAccounts& CCommandContext::Saved() {
+    if (!m_saved) {
+        m_saved.emplace(platform::ProgramDirectory() / "config.xml");
+    }
+    return *m_saved;
+}
+
+gateway::GatewayServer CCommandContext::ChooseServer() {
+    gateway::GatewayServer server = gateway::DefaultGatewayServer();
+    const config::ServerSettings settings = Saved().ServerSettings();
+    server.host = m_global.gatewayHost.value_or(settings.host.value_or(server.host));
+    server.tlsPort = m_global.gatewayPort.value_or(settings.tlsPort.value_or(server.tlsPort));
+    server.httpPort = settings.httpPort.value_or(server.httpPort);
+    return server;
+}
+
+bool CCommandContext::ToGbk(const std::string& what, const std::string& utf8, std::size_t maxLength,
+                            std::string& gbk) const {
+    platform::ConvertedText converted = platform::Utf8ToGbk(utf8);
+    if (!converted.Ok()) {
+        Fail(kExitUsage, "the " + what + " cannot be sent: " + converted.error);
+        return false;
+    }
+    if (converted.text.size() > maxLength) {
+        Fail(kExitUsage,
+             "the " + what + " is longer than " + std::to_string(maxLength) + " bytes in GBK");
+        return false;
+    }
+    gbk = std::move(converted.text);
+    return true;
+}
+
+void CCommandContext::PrintGbk(std::string_view gbk) const {
+    PrintGbkLine(m_out, gbk);
+}
+
+int CCommandContext::Fail(int status, const std::string& utf8Message) const {
+    std::fprintf(m_err, "vornctl: %s\n", utf8Message.c_str());
+    return status;
+}
+
+int CCommandContext::FailGbk(int status, std::string_view gbkMessage) const {
+    PrintGbkLine(m_err, "vornctl: " + std::string(gbkMessage));
+    return status;
+}
+
+} // namespace cli
