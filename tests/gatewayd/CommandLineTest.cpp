@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -21,18 +22,26 @@ TEST(CommandLine, TakesTheDefaultsForWhatIsNotGiven) {
     EXPECT_EQ(parsed.options.bindAddress, "127.0.0.1");
     EXPECT_EQ(parsed.options.tlsPort, 5428);
     EXPECT_EQ(parsed.options.portFile, "");
+    EXPECT_EQ(parsed.options.httpPort, std::nullopt);
+    EXPECT_EQ(parsed.options.ipmacFile, "");
+    EXPECT_EQ(parsed.options.announceFile, "");
 }
 
 TEST(CommandLine, TakesEveryOptionInAnyOrder) {
     const CommandLine parsed =
-        Parse({"--port-file", "p", "--tls-port", "0", "--bind", "::1", "--host", "gw.example",
-               "--accounts", "a.ini", "--dir", "state", "--tls-port", "65535"});
+        Parse({"--port-file", "p",          "--tls-port",      "0",     "--bind",       "::1",
+               "--host",      "gw.example", "--accounts",      "a.ini", "--dir",        "state",
+               "--tls-port",  "65535",      "--http-port",     "8080",  "--ipmac-file", "list",
+               "--http-port", "0",          "--announce-file", "msg"});
     ASSERT_EQ(parsed.action, CommandLine::Action::Run) << parsed.error;
     EXPECT_EQ(parsed.options.stateDir, "state");
     EXPECT_EQ(parsed.options.host, "gw.example");
     EXPECT_EQ(parsed.options.bindAddress, "::1");
     EXPECT_EQ(parsed.options.tlsPort, 65535); // the last one counts
     EXPECT_EQ(parsed.options.portFile, "p");
+    EXPECT_EQ(parsed.options.httpPort, 0);
+    EXPECT_EQ(parsed.options.ipmacFile, "list");
+    EXPECT_EQ(parsed.options.announceFile, "msg");
 }
 
 TEST(CommandLine, HelpWinsOverEverythingAfterIt) {
@@ -74,6 +83,11 @@ INSTANTIATE_TEST_SUITE_P(
         UsageErrorCase{"port_negative",
                        {"--tls-port", "-1"},
                        "--tls-port takes a port from 0 to 65535, not \"-1\""},
+        UsageErrorCase{"http_port_too_large",
+                       {"--http-port", "70000"},
+                       "--http-port takes a port from 0 to 65535, not \"70000\""},
+        UsageErrorCase{
+            "announce_file_missing_value", {"--announce-file"}, "--announce-file needs a value"},
         UsageErrorCase{"bind_host_name",
                        {"--dir", "d", "--accounts", "a", "--bind", "localhost"},
                        "--bind takes a numeric IPv4 or IPv6 address, not \"localhost\""}),

@@ -8,6 +8,8 @@
 #include <charconv>
 #include <chrono>
 #include <csignal>
+#include <functional>
+#include <map>
 #include <thread>
 
 namespace testsupport {
@@ -16,6 +18,41 @@ namespace {
 // Only a broken program takes this long; a slow machine stays far below it.
 constexpr std::chrono::seconds kBound{30};
 constexpr std::chrono::milliseconds kPollInterval{10};
+
+// The ports of a complete port file: the TLS port alone on the first line, then "NAME PORT"
+// lines. Nothing while the text is not such a file.
+std::optional<std::map<std::string, std::uint16_t, std::less<>>>
+ParsePortFile(std::string_view text) {
+    std::map<std::string, std::uint16_t, std::less<>> ports;
+    while (!text.empty()) {
+        const std::size_t lineEnd = text.find('\n');
+        if (lineEnd == std::string_view::npos) {
+            return std::nullopt;
+        }
+        std::string_view line = text.substr(0, lineEnd);
+        text.remove_prefix(lineEnd + 1);
+        std::string name = "tls";
+        if (!ports.empty()) {
+            const std::size_t space = line.find(' ');
+            if (space == std::string_view::npos) {
+                return std::nullopt;
+            }
+            name = line.substr(0, space);
+            line.remove_prefix(space + 1);
+        }
+        unsigned port = 0;
+        const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), port);
+        if (line.empty() || error != std::errc() || end != line.data() + line.size() ||
+            port > 65535) {
+            return std::nullopt;
+        }
+        ports[name] = static_cast<std::uint16_t>(port);
+    }
+    if (ports.empty()) {
+        return std::nullopt;
+    }
+    return ports;
+}
 
 } // namespace
 
@@ -35,15 +72,31 @@ bool CGatewaydProcess::Start(const std::vector<std::string>& arguments) {
     return m_pid > 0;
 }
 
-std::optional<std::uint16_t> CGatewaydProcess::WaitForPort(const std::filesystem::path& portFile) {
+std::optional<std::uint16_t>
+CGatewaydProcess::StartSite(const std::filesystem::path& folder,
+                            const std::vector<std::string>& documentArguments) {
+    const std::filesystem::path accounts = folder / "accounts.ini";
+    WriteBytes(accounts, "");
+    std::vector<std::string> arguments = {"--dir",       (folder / "state").string(),
+                                          "--accounts",  accounts.string(),
+                                          "--tls-port",  "0",
+                                          "--http-port", "0",
+                                          "--port-file", (folder / "port").string()};
+    arguments.insert(arguments.end(), documentArguments.begin(), documentArguments.end());
+    if (!Start(arguments)) {
+        return std::nullopt;
+    }
+    return WaitForPort(folder / "port", "http");
+}
+
+std::optional<std::uint16_t> CGatewaydProcess::WaitForPort(const std::filesystem::path& portFile,
+                                                           std::string_view service) {
     const auto deadline = std::chrono::steady_clock::now() + kBound;
     while (std::chrono::steady_clock::now() < deadline) {
         // The program writes the file atomically, so a file that exists is complete.
-        const std::string text = ReadFile(portFile);
-        unsigned port = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
-        if (!text.empty() && error == std::errc() && text.substr(end - text.data()) == "\n") {
-            return static_cast<std::uint16_t>(port);
+        if (const auto ports = ParsePortFile(ReadFile(portFile))) {
+            const auto found = ports->find(service);
+            return found == ports->end() ? std::nullopt : std::optional(found->second);
         }
         int status = 0;
         if (waitpid(m_pid, &status, WNOHANG) == m_pid) {

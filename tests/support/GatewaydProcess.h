@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace testsupport {
@@ -23,9 +24,17 @@ public:
     // Starts gatewayd with arguments; false when it cannot be started at all.
     bool Start(const std::vector<std::string>& arguments);
 
-    // Waits, bounded, until portFile holds a port, and answers it; nothing when the program
-    // ends first or the bound passes.
-    std::optional<std::uint16_t> WaitForPort(const std::filesystem::path& portFile);
+    // Starts gatewayd with its state, an empty accounts file and its port file in folder, a
+    // free TLS port and the HTTP site on a free port, with documentArguments (such as
+    // "--announce-file", FILE). Answers the HTTP port; nothing when it does not come up.
+    std::optional<std::uint16_t> StartSite(const std::filesystem::path& folder,
+                                           const std::vector<std::string>& documentArguments);
+
+    // Waits, bounded, until portFile holds the ports, and answers the port of service:
+    // "tls" or "http". Nothing when the program ends first, the bound passes or the program
+    // does not serve that service.
+    std::optional<std::uint16_t> WaitForPort(const std::filesystem::path& portFile,
+                                             std::string_view service = "tls");
 
     // Sends signal to the program.
     bool Signal(int signal) const;

@@ -1,5 +1,7 @@
 #include "tests/support/TlsTestServer.h"
 
+#include "tests/support/LoopbackSocket.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -50,30 +52,6 @@ bool UseCredentials(SSL_CTX* ctx, const std::string& certificatePem, const std::
     return certificate != nullptr && key != nullptr &&
            SSL_CTX_use_certificate(ctx, certificate.get()) == 1 &&
            SSL_CTX_use_PrivateKey(ctx, key.get()) == 1 && SSL_CTX_check_private_key(ctx) == 1;
-}
-
-sockaddr_in LoopbackAddress(std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
-// Binds a new TCP socket to 127.0.0.1 on port 0 and answers it with the port it got.
-std::pair<int, std::uint16_t> BindLoopback() {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return {-1, 0};
-    }
-    sockaddr_in address = LoopbackAddress(0);
-    socklen_t length = sizeof address;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        close(fd);
-        return {-1, 0};
-    }
-    return {fd, ntohs(address.sin_port)};
 }
 
 } // namespace

@@ -44,6 +44,7 @@ CommandLine ParseCommandLine(std::span<const char* const> arguments) {
             return result;
         }
         std::string* target = nullptr;
+        std::uint16_t* portTarget = nullptr;
         if (option == "--dir") {
             target = &options.stateDir;
         } else if (option == "--accounts") {
@@ -54,7 +55,15 @@ CommandLine ParseCommandLine(std::span<const char* const> arguments) {
             target = &options.bindAddress;
         } else if (option == "--port-file") {
             target = &options.portFile;
-        } else if (option != "--tls-port") {
+        } else if (option == "--ipmac-file") {
+            target = &options.ipmacFile;
+        } else if (option == "--announce-file") {
+            target = &options.announceFile;
+        } else if (option == "--tls-port") {
+            portTarget = &options.tlsPort;
+        } else if (option == "--http-port") {
+            portTarget = &options.httpPort.emplace();
+        } else {
             return UsageError("unknown option \"" + std::string(option) + "\"");
         }
         if (i + 1 == arguments.size()) {
@@ -66,8 +75,10 @@ CommandLine ParseCommandLine(std::span<const char* const> arguments) {
         }
         if (target != nullptr) {
             *target = value;
-        } else if (!ParsePort(value, options.tlsPort)) {
-            return UsageError("--tls-port takes a port from 0 to 65535, not \"" +
+            continue;
+        }
+        if (!ParsePort(value, *portTarget)) {
+            return UsageError(std::string(option) + " takes a port from 0 to 65535, not \"" +
                               std::string(value) + "\"");
         }
     }
@@ -87,12 +98,20 @@ CommandLine ParseCommandLine(std::span<const char* const> arguments) {
 std::string UsageText() {
     return "usage: gatewayd --dir DIR --accounts FILE [--host NAME] [--bind ADDR]\n"
            "                [--tls-port N] [--port-file FILE]\n"
+           "                [--http-port N] [--ipmac-file FILE] [--announce-file FILE]\n"
            "  --dir DIR         state folder: ca.cer (for the clients), server.cer, server.key\n"
            "  --accounts FILE   the accounts (see accounts.sample)\n"
            "  --host NAME       name that new certificates are issued for (localhost)\n"
            "  --bind ADDR       address to listen on (127.0.0.1)\n"
            "  --tls-port N      gateway port, 0 for a free one (5428)\n"
-           "  --port-file FILE  write the bound port there once listening\n";
+           "  --port-file FILE  once listening, write the TLS port there on a line of its\n"
+           "                    own, then \"http PORT\" when the HTTP site is served\n"
+           "  --http-port N     serve the HTTP site on this port, 0 for a free one (off)\n"
+           "  --ipmac-file FILE the IP-MAC list for /ipmac/w5hqey, sent XOR 0xD6 (none)\n"
+           "  --announce-file FILE\n"
+           "                    the document for /announce/vornmsg.xml, as it is (none)\n"
+           "  A document that is not given or whose file is missing answers 404; the files\n"
+           "  are read at every request.\n";
 }
 
 } // namespace gatewayd

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -8,14 +9,18 @@ namespace gatewayd {
 
 // What gatewayd was asked to do:
 //   gatewayd --dir DIR --accounts FILE [--host NAME] [--bind ADDR] [--tls-port N]
-//            [--port-file FILE]
+//            [--port-file FILE] [--http-port N] [--ipmac-file FILE] [--announce-file FILE]
 struct Options {
     std::string stateDir;           // --dir, required
     std::string accountsFile;       // --accounts, required
     std::string host = "localhost"; // --host: the name new certificates are issued for
     std::string bindAddress = "127.0.0.1";
     std::uint16_t tlsPort = 5428; // 0 picks a free port
-    std::string portFile;         // where to write the bound port; empty for none
+    std::string portFile;         // where to write the bound ports; empty for none
+    // The plain-HTTP site, served only when a port is given (0 picks a free one).
+    std::optional<std::uint16_t> httpPort;
+    std::string ipmacFile;    // the IP-MAC list it serves; empty for none
+    std::string announceFile; // the announcement document it serves; empty for none
 };
 
 struct CommandLine {

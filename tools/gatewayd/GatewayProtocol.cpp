@@ -1,5 +1,7 @@
 #include "tools/gatewayd/GatewayProtocol.h"
 
+#include "tools/gatewayd/HttpMessage.h"
+
 #include <cassert>
 
 namespace gatewayd {
@@ -19,18 +21,6 @@ int HexDigitValue(char digit) {
         return digit - 'a' + 10;
     }
     return -1;
-}
-
-// The path and query of a request target, given as an absolute URL or as a path.
-std::string_view PathAndQuery(std::string_view target) {
-    for (const std::string_view scheme : {"https://", "http://"}) {
-        if (target.starts_with(scheme)) {
-            target.remove_prefix(scheme.size());
-            const auto slash = target.find('/');
-            return slash == std::string_view::npos ? std::string_view() : target.substr(slash);
-        }
-    }
-    return target;
 }
 
 void ReadQuery(std::string_view query, GatewayRequest& request) {
@@ -62,24 +52,11 @@ void ReadQuery(std::string_view query, GatewayRequest& request) {
 } // namespace
 
 ParsedRequest ParseGatewayRequest(std::string_view head) {
-    std::string_view line = head.substr(0, head.find('\n'));
-    if (line.ends_with('\r')) {
-        line.remove_suffix(1);
-    }
-    constexpr std::string_view kGet = "GET ";
-    if (!line.starts_with(kGet)) {
+    const std::optional<std::string_view> target = GetRequestTarget(head);
+    if (!target) {
         return {RequestProblem::BadRequest, {}};
     }
-    std::string_view target = line.substr(kGet.size());
-    // The client's own form has no protocol version; a space can only come before one,
-    // since the client encodes the spaces of the password and a name holds none.
-    if (const auto space = target.find(' '); space != std::string_view::npos) {
-        if (!target.substr(space + 1).starts_with("HTTP/")) {
-            return {RequestProblem::BadRequest, {}};
-        }
-        target = target.substr(0, space);
-    }
-    const std::string_view pathAndQuery = PathAndQuery(target);
+    const std::string_view pathAndQuery = *target;
     const auto question = pathAndQuery.find('?');
     if (pathAndQuery.substr(0, question) != kGatewayPath) {
         return {RequestProblem::NotFound, {}};

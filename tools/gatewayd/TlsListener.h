@@ -1,32 +1,17 @@
 #pragma once
 
 #include "tools/gatewayd/Certificates.h"
+#include "tools/gatewayd/ListenerOptions.h"
 #include "tools/gatewayd/TcpServer.h"
 
 #include <openssl/ssl.h>
 
-#include <chrono>
-#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <string_view>
 
 namespace gatewayd {
 
-// Answers one request: given the request's head (up to and including its empty line) and
-// the peer's address, the complete bytes to send back.
-using RequestHandler = std::function<std::string(std::string_view head, std::string_view peer)>;
-
-struct TlsListenerOptions {
-    std::string bindAddress = "127.0.0.1";
-    std::uint16_t port = 5428;          // 0 picks a free port
-    std::size_t maxConnections = 64;    // served at once; more wait to be accepted
-    std::size_t maxRequestBytes = 8192; // a longer head is dropped unanswered
-    // Bounds the handshake with the request, and separately the answer, so that a stalled
-    // client cannot hold a connection slot.
-    std::chrono::milliseconds timeout{10'000};
-};
+using TlsListenerOptions = ListenerOptions;
 
 // The TLS endpoint: one request per connection. It completes the handshake, reads the
 // request head, sends what the handler answers, then ends the TLS session (close_notify)

@@ -5,7 +5,9 @@
 #include "tools/gatewayd/AccountsFile.h"
 #include "tools/gatewayd/AtomicFile.h"
 #include "tools/gatewayd/CommandLine.h"
+#include "tools/gatewayd/DocumentService.h"
 #include "tools/gatewayd/GatewayService.h"
+#include "tools/gatewayd/HttpListener.h"
 #include "tools/gatewayd/StateFolder.h"
 #include "tools/gatewayd/TlsListener.h"
 
@@ -13,6 +15,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -32,6 +35,36 @@ bool BlockStopSignals(sigset_t& signals) {
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGINT);
     return pthread_sigmask(SIG_BLOCK, &signals, nullptr) == 0;
+}
+
+// Starts the plain-HTTP site when the options ask for it; false when it cannot start.
+bool StartSite(const gatewayd::Options& options, const gatewayd::CDocumentService& documents,
+               std::unique_ptr<gatewayd::CHttpListener>& site) {
+    if (!options.httpPort) {
+        return true;
+    }
+    gatewayd::ListenerOptions siteOptions;
+    siteOptions.bindAddress = options.bindAddress;
+    siteOptions.port = *options.httpPort;
+    site = std::make_unique<gatewayd::CHttpListener>(
+        [&documents](std::string_view head, std::string_view) { return documents.Respond(head); },
+        siteOptions);
+    std::string error;
+    if (!site->Start(error)) {
+        Complain(error);
+        return false;
+    }
+    std::printf("gatewayd serving HTTP on %s\n", site->Endpoint().c_str());
+    return true;
+}
+
+// The TLS port alone on the first line, as scripts read it, then one line per other service.
+std::string PortFileText(std::uint16_t tlsPort, const gatewayd::CHttpListener* site) {
+    std::string text = std::to_string(tlsPort) + "\n";
+    if (site != nullptr) {
+        text += "http " + std::to_string(site->Port()) + "\n";
+    }
+    return text;
 }
 
 } // namespace
@@ -86,9 +119,14 @@ int main(int argc, char** argv) {
         return kExitFailure;
     }
     std::printf("gatewayd listening on %s\n", listener.Endpoint().c_str());
+    const gatewayd::CDocumentService documents({options.ipmacFile, options.announceFile});
+    std::unique_ptr<gatewayd::CHttpListener> site;
+    if (!StartSite(options, documents, site)) {
+        return kExitFailure;
+    }
     std::fflush(stdout);
     if (!options.portFile.empty() &&
-        !gatewayd::WriteFileAtomically(options.portFile, std::to_string(listener.Port()) + "\n",
+        !gatewayd::WriteFileAtomically(options.portFile, PortFileText(listener.Port(), site.get()),
                                        0644, error)) {
         Complain(error);
         return kExitFailure;
@@ -97,6 +135,9 @@ int main(int argc, char** argv) {
     int received = 0;
     const bool waited = sigwait(&stopSignals, &received) == 0;
     listener.Stop();
+    if (site) {
+        site->Stop();
+    }
     if (!waited) {
         Complain("cannot wait for the stop signals");
         return kExitFailure;
