@@ -10,6 +10,7 @@ packages=(
     libpugixml-dev
     libnl-3-dev libnl-route-3-dev iproute2
     libcli11-dev
+    libcurl4-openssl-dev
     libgtest-dev libgmock-dev
     curl
 )

@@ -1,5 +1,6 @@
 #include "TlsTestClient.h"
 #include "platform/GbkCodec.h"
+#include "platform/HttpGet.h"
 #include "tests/support/GatewaydProcess.h"
 #include "tests/support/TempFolder.h"
 
@@ -82,6 +83,54 @@ TEST_F(GatewaydProgram, ServesTheClientOverTlsAndStopsOnSigterm) {
     EXPECT_EQ(disconnected.answer,
               Answer("VORNCLIENT_STARTSUCCESS=YES CONNECTIONS=0 VORNCLIENT_END"));
 
+    ASSERT_TRUE(gatewayd.Signal(SIGTERM));
+    EXPECT_EQ(gatewayd.WaitForExit(), 0) << gatewayd.Stderr();
+}
+
+TEST_F(GatewaydProgram, ServesTheDocumentsOverPlainHttpFromFilesReadAtEachRequest) {
+    const std::filesystem::path list = m_folder.Write("list.xml", "<IP2MAC/>");
+    const std::filesystem::path announce = m_folder.Path() / "vornmsg.xml";
+    std::vector<std::string> arguments = Arguments();
+    arguments.insert(arguments.end(), {"--http-port", "0", "--ipmac-file", list.string(),
+                                       "--announce-file", announce.string()});
+    CGatewaydProcess gatewayd(m_folder.Path());
+    ASSERT_TRUE(gatewayd.Start(arguments));
+    const std::optional<std::uint16_t> tlsPort = gatewayd.WaitForPort(PortFile());
+    const std::optional<std::uint16_t> httpPort = gatewayd.WaitForPort(PortFile(), "http");
+    ASSERT_TRUE(tlsPort && httpPort) << gatewayd.Stderr();
+    EXPECT_EQ(ReadFile(PortFile()),
+              std::to_string(*tlsPort) + "\nhttp " + std::to_string(*httpPort) + "\n");
+    EXPECT_EQ(gatewayd.Stdout(),
+              "gatewayd listening on 127.0.0.1:" + std::to_string(*tlsPort) +
+                  "\ngatewayd serving HTTP on 127.0.0.1:" + std::to_string(*httpPort) + "\n");
+
+    auto get = [&](const std::string& path) {
+        platform::HttpResponse response;
+        std::string error;
+        EXPECT_TRUE(platform::HttpGet("127.0.0.1", *httpPort, path, 4096, response, error))
+            << error;
+        return response;
+    };
+    const platform::HttpResponse scrambled = get("/ipmac/w5hqey");
+    EXPECT_EQ(scrambled.status, 200);
+    EXPECT_EQ(scrambled.body, "\xea\x9f\x86\xe4\x9b\x97\x95\xf9\xe8");
+    EXPECT_EQ(get("/announce/vornmsg.xml").status, 404);
+    m_folder.Write("vornmsg.xml", "<message-list/>");
+    EXPECT_EQ(get("/announce/vornmsg.xml").body, "<message-list/>");
+    std::filesystem::remove(list);
+    EXPECT_EQ(get("/ipmac/w5hqey").status, 404);
+
+    ASSERT_TRUE(gatewayd.Signal(SIGTERM));
+    EXPECT_EQ(gatewayd.WaitForExit(), 0) << gatewayd.Stderr();
+}
+
+TEST_F(GatewaydProgram, WithoutAnHttpPortServesNoSite) {
+    CGatewaydProcess gatewayd(m_folder.Path());
+    ASSERT_TRUE(gatewayd.Start(Arguments()));
+    const std::optional<std::uint16_t> tlsPort = gatewayd.WaitForPort(PortFile());
+    ASSERT_TRUE(tlsPort) << gatewayd.Stderr();
+    EXPECT_EQ(ReadFile(PortFile()), std::to_string(*tlsPort) + "\n");
+    EXPECT_EQ(gatewayd.WaitForPort(PortFile(), "http"), std::nullopt);
     ASSERT_TRUE(gatewayd.Signal(SIGTERM));
     EXPECT_EQ(gatewayd.WaitForExit(), 0) << gatewayd.Stderr();
 }
