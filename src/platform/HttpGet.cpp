@@ -13,6 +13,10 @@ namespace {
 constexpr const char* kUserAgent = "VORNClient";
 
 using EasyHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+using MultiHandle = std::unique_ptr<CURLM, decltype(&curl_multi_cleanup)>;
+
+// The longest single wait of a transfer; libcurl's own timers usually end it sooner.
+constexpr int kPollMs = 1000;
 
 // Where the body goes while it arrives.
 struct BodySink {
@@ -91,11 +95,74 @@ bool SetUp(CURL* curl, const std::string& url, long timeoutMs, BodySink& sink, c
            SetOption(curl, CURLOPT_WRITEDATA, static_cast<void*>(&sink), error);
 }
 
+// libcurl wants a transfer out of its multi handle before either is cleaned up.
+struct CDetachOnExit {
+    CURLM* multi;
+    CURL* easy;
+    ~CDetachOnExit() { curl_multi_remove_handle(multi, easy); }
+};
+
+std::string MultiError(const char* what, CURLMcode code) {
+    return std::string(what) + ": " + curl_multi_strerror(code);
+}
+
+// The transfer of curl, run through a multi handle so that a stop request can wake its
+// wait at once. True when the transfer ran to its end, with libcurl's outcome in code;
+// false with a reason in error when it was stopped or libcurl itself failed.
+bool Perform(CURL* curl, const std::stop_token& stop, CURLcode& code, std::string& error) {
+    const MultiHandle multi(curl_multi_init(), &curl_multi_cleanup);
+    if (multi == nullptr) {
+        error = "cannot create a transfer";
+        return false;
+    }
+    if (const CURLMcode added = curl_multi_add_handle(multi.get(), curl); added != CURLM_OK) {
+        error = MultiError("cannot start the transfer", added);
+        return false;
+    }
+    const CDetachOnExit detach{multi.get(), curl};
+    const std::stop_callback wake(stop, [&multi] { curl_multi_wakeup(multi.get()); });
+    for (;;) {
+        int running = 0;
+        if (const CURLMcode performed = curl_multi_perform(multi.get(), &running);
+            performed != CURLM_OK) {
+            error = MultiError("transfer failed", performed);
+            return false;
+        }
+        if (running == 0) {
+            break;
+        }
+        if (stop.stop_requested()) {
+            error = "stopped";
+            return false;
+        }
+        if (const CURLMcode polled = curl_multi_poll(multi.get(), nullptr, 0, kPollMs, nullptr);
+            polled != CURLM_OK) {
+            error = MultiError("waiting for the transfer failed", polled);
+            return false;
+        }
+    }
+    int left = 0;
+    while (const CURLMsg* message = curl_multi_info_read(multi.get(), &left)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == curl) {
+            code = message->data.result;
+            return true;
+        }
+    }
+    error = "the transfer ended without an outcome";
+    return false;
+}
+
 } // namespace
 
 bool HttpGet(const std::string& host, std::uint16_t port, const std::string& path,
              std::size_t maxBody, HttpResponse& response, std::string& error,
              std::chrono::milliseconds timeout) {
+    return HttpGet(host, port, path, maxBody, response, error, timeout, std::stop_token());
+}
+
+bool HttpGet(const std::string& host, std::uint16_t port, const std::string& path,
+             std::size_t maxBody, HttpResponse& response, std::string& error,
+             std::chrono::milliseconds timeout, const std::stop_token& stop) {
     if (!IsUsableHost(host) || !IsUsablePath(path)) {
         error = "not a usable host and path for an HTTP request";
         return false;
@@ -118,7 +185,11 @@ bool HttpGet(const std::string& host, std::uint16_t port, const std::string& pat
     if (!SetUp(curl.get(), url, timeoutMs, sink, errorBuffer.data(), error)) {
         return false;
     }
-    const CURLcode code = curl_easy_perform(curl.get());
+    CURLcode code = CURLE_OK;
+    if (!Perform(curl.get(), stop, code, error)) {
+        error = "GET " + url + ": " + error;
+        return false;
+    }
     if (code != CURLE_OK && !(code == CURLE_WRITE_ERROR && sink.truncated)) {
         error = "GET " + url + ": " +
                 (errorBuffer[0] != '\0' ? errorBuffer.data() : curl_easy_strerror(code));

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <stop_token>
 #include <string>
 
 namespace platform {
@@ -26,5 +27,11 @@ struct HttpResponse {
 bool HttpGet(const std::string& host, std::uint16_t port, const std::string& path,
              std::size_t maxBody, HttpResponse& response, std::string& error,
              std::chrono::milliseconds timeout = std::chrono::seconds(15));
+
+// As above, and a stop request through stop ends the request at once, from any thread:
+// the call then answers false with "stopped" in error.
+bool HttpGet(const std::string& host, std::uint16_t port, const std::string& path,
+             std::size_t maxBody, HttpResponse& response, std::string& error,
+             std::chrono::milliseconds timeout, const std::stop_token& stop);
 
 } // namespace platform

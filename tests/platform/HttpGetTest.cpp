@@ -157,6 +157,7 @@ TEST(HttpGetRequest, IsAPlainGetWithTheClientsUserAgent) {
                                      error, std::chrono::seconds(20));
     });
     const std::string request = server.ReadOneRequest(std::chrono::seconds(20));
+    server.Hangup();
     client.join();
     EXPECT_EQ(request.rfind("GET /announce/vornmsg.xml HTTP/1.1\r\n", 0), 0u) << request;
     EXPECT_NE(request.find("\r\nUser-Agent: VORNClient\r\n"), std::string::npos) << request;
@@ -166,6 +167,24 @@ TEST(HttpGetRequest, IsAPlainGetWithTheClientsUserAgent) {
     // The server closed without a word: no response.
     EXPECT_FALSE(received);
     EXPECT_FALSE(error.empty());
+}
+
+TEST(HttpGetStop, EndsAWaitingRequestAtOnce) {
+    CSilentListener silent;
+    std::stop_source stop;
+    bool received = true;
+    std::string error;
+    std::thread client([&] {
+        platform::HttpResponse response;
+        received = platform::HttpGet("127.0.0.1", silent.Port(), "/", 4096, response, error,
+                                     std::chrono::seconds(60), stop.get_token());
+    });
+    // The request has arrived and waits for an answer that never comes.
+    EXPECT_NE(silent.ReadOneRequest(std::chrono::seconds(20)), "");
+    stop.request_stop();
+    client.join();
+    EXPECT_FALSE(received);
+    EXPECT_NE(error.find("stopped"), std::string::npos) << error;
 }
 
 TEST(HttpGetFailure, GivesAOneLineReasonAndLeavesTheResponseAlone) {

@@ -55,7 +55,15 @@ CSilentListener::CSilentListener() {
 }
 
 CSilentListener::~CSilentListener() {
+    Hangup();
     close(m_fd);
+}
+
+void CSilentListener::Hangup() {
+    if (m_connection >= 0) {
+        close(m_connection);
+        m_connection = -1;
+    }
 }
 
 std::string CSilentListener::ReadOneRequest(std::chrono::milliseconds wait) {
@@ -63,10 +71,12 @@ std::string CSilentListener::ReadOneRequest(std::chrono::milliseconds wait) {
     if (!WaitReadable(m_fd, deadline)) {
         return {};
     }
+    Hangup();
     const int connection = accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
     if (connection < 0) {
         return {};
     }
+    m_connection = connection;
     std::string received;
     while (received.find("\r\n\r\n") == std::string::npos && WaitReadable(connection, deadline)) {
         std::array<char, 1024> chunk{};
@@ -76,7 +86,6 @@ std::string CSilentListener::ReadOneRequest(std::chrono::milliseconds wait) {
         }
         received.append(chunk.data(), static_cast<std::size_t>(got));
     }
-    close(connection);
     return received;
 }
 

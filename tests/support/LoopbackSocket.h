@@ -25,12 +25,16 @@ public:
     std::uint16_t Port() const { return m_port; }
 
     // Accepts one connection and reads from it until the head of a request is complete,
-    // the client closes or wait passes; answers what came, then closes the connection
-    // without a word.
+    // the client closes or wait passes; answers what came. The connection stays open,
+    // without a word, until Hangup or the end of the listener.
     std::string ReadOneRequest(std::chrono::milliseconds wait);
+
+    // Closes the connection that ReadOneRequest took, if any.
+    void Hangup();
 
 private:
     int m_fd = -1;
+    int m_connection = -1;
     std::uint16_t m_port = 0;
 };
 
