@@ -33,7 +33,8 @@ public:
 
     // Fills records from the saved accounts in document order, at most records.size() of
     // them, and answers the number filled in count. An account whose name or password is
-    // longer than a record holds is passed over. On false count and records are untouched.
+    // longer than a record holds, or holds a character that GBK lacks, is passed over. On
+    // false count and records are untouched.
     virtual bool GetUserList(std::span<UserInfo> records, std::size_t& count) = 0;
     // Removes the account of the same name and appends record as the last account.
     virtual bool AddUser(const UserInfo& record) = 0;

@@ -3,6 +3,7 @@
 #include "platform/BinaryFile.h"
 #include "platform/GbkCodec.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -24,13 +25,16 @@ constexpr const char* kLoadFailed = "Error Number:%d\n";
 constexpr const char* kCreateFailed =
     "Error in initializing COM Interface for DOMDocument,Error number=%d";
 
-// Comments, processing instructions and the declaration are kept, so that a Save gives
-// back the document that was loaded, changed only where the store changed it. Parsing as
-// a fragment keeps text beside the root, which pugixml would otherwise drop unseen, so
-// that the check below can refuse it.
-constexpr unsigned int kParseOptions = pugi::parse_full | pugi::parse_fragment;
-constexpr unsigned int kSaveOptions = pugi::format_indent | pugi::format_no_declaration;
-constexpr const char* kIndent = "  ";
+// Comments, processing instructions, the declaration and the whitespace between elements
+// are kept, and nothing is added when saving, so that a Save gives back the document that
+// was loaded, changed only where the store changed it. Parsing as a fragment keeps text
+// beside the root, which pugixml would otherwise drop unseen, so that the check below can
+// refuse it.
+constexpr unsigned int kParseOptions =
+    pugi::parse_full | pugi::parse_ws_pcdata | pugi::parse_fragment;
+constexpr unsigned int kSaveOptions = pugi::format_raw | pugi::format_no_declaration;
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 constexpr const char* kStylePath = "VORNClientConfig/Style";
 constexpr const char* kLogPath = "VORNClientConfig/Log";
@@ -57,7 +61,8 @@ public:
         if (depth() == 0) {
             const pugi::xml_node_type type = node.type();
             m_roots += type == pugi::node_element ? 1 : 0;
-            m_ok = m_ok && type != pugi::node_pcdata && type != pugi::node_cdata;
+            m_ok = m_ok && type != pugi::node_cdata &&
+                   (type != pugi::node_pcdata || IsWhitespace(node.value()));
         }
         for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
             for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
@@ -69,9 +74,58 @@ public:
     bool Passed() const { return m_ok && m_roots == 1; }
 
 private:
+    static bool IsWhitespace(std::string_view text) {
+        return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
+    }
+
     bool m_ok = true;
     int m_roots = 0;
 };
+
+// Whether the XML declaration at the start of text names UTF-8 as the encoding.
+bool DeclaresUtf8(std::string_view text) {
+    if (text.substr(0, 5) != "<?xml") {
+        return false;
+    }
+    const std::string_view declaration = text.substr(0, text.find("?>"));
+    const std::size_t name = declaration.find("encoding");
+    const std::size_t quote =
+        name == std::string_view::npos ? name : declaration.find_first_of("\"'", name);
+    if (quote == std::string_view::npos) {
+        return false;
+    }
+    const std::size_t end = declaration.find(declaration[quote], quote + 1);
+    std::string value(declaration.substr(quote + 1, end - quote - 1));
+    for (char& c : value) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return value == "utf-8" || value == "utf8";
+}
+
+// The document text as UTF-8: UTF-8 when it starts with a byte-order mark or declares
+// UTF-8, GBK otherwise. False when it is not valid in that encoding.
+bool DocumentTextAsUtf8(std::string_view text, std::string& utf8, bool& wasUtf8) {
+    wasUtf8 = text.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark;
+    if (wasUtf8) {
+        text.remove_prefix(kUtf8ByteOrderMark.size());
+    }
+    wasUtf8 = wasUtf8 || DeclaresUtf8(text);
+    if (wasUtf8) {
+        utf8.assign(text);
+        return platform::IsValidUtf8(text);
+    }
+    platform::ConvertedText converted = platform::GbkToUtf8(text);
+    utf8 = std::move(converted.text);
+    return converted.Ok();
+}
+
+// Parses a UTF-8 document into document; false when pugixml or the check refuse it.
+bool ParseDocument(const std::string& utf8, pugi::xml_document& document) {
+    const pugi::xml_parse_result parsed =
+        document.load_buffer(utf8.data(), utf8.size(), kParseOptions, pugi::encoding_utf8);
+    CWellFormedCheck check;
+    return parsed && document.traverse(check) && check.Passed();
+}
 
 DocResult Fail(int code) {
     errno = code;
@@ -190,8 +244,9 @@ bool CVORNXMLConfig::LoadXml(std::string_view text) {
     }
     // The text ends at its first NUL, as a C string would.
     text = text.substr(0, text.find('\0'));
-    const platform::ConvertedText utf8 = platform::GbkToUtf8(text);
-    if (!utf8.Ok()) {
+    std::string utf8;
+    bool wasUtf8 = false;
+    if (!DocumentTextAsUtf8(text, utf8, wasUtf8)) {
         errno = EILSEQ;
         RecordError(kLoadFailed);
         return false;
@@ -204,13 +259,16 @@ bool CVORNXMLConfig::LoadXml(std::string_view text) {
         RecordError(kLoadFailed);
         return false;
     }
-    const pugi::xml_parse_result parsed = document->load_buffer(utf8.text.data(), utf8.text.size(),
-                                                                kParseOptions, pugi::encoding_utf8);
-    CWellFormedCheck check;
-    if (!parsed || !document->traverse(check) || !check.Passed()) {
+    if (!ParseDocument(utf8, *document)) {
         errno = EINVAL;
         RecordError(kLoadFailed);
         return false;
+    }
+    // Saved, the document is GBK: its declaration must say so.
+    const pugi::xml_node declaration = document->first_child();
+    if (wasUtf8 && declaration.type() == pugi::node_declaration &&
+        declaration.attribute("encoding")) {
+        declaration.attribute("encoding").set_value("GBK");
     }
     m_pDocument = std::move(document);
     return true;
@@ -222,8 +280,20 @@ bool CVORNXMLConfig::GetXml(std::string& text) {
         return CheckResult(NotFound());
     }
     CStringWriter writer;
-    m_pDocument->save(writer, kIndent, kSaveOptions, pugi::encoding_utf8);
-    return CheckResult(ToGbk(writer.Text(), text));
+    m_pDocument->save(writer, "", kSaveOptions, pugi::encoding_utf8);
+    if (ToGbk(writer.Text(), text) == DocResult::Ok) {
+        return true;
+    }
+    // Characters that GBK lacks are written as character references, which read back as
+    // the same characters; where a reference is not allowed (a name) the text is refused.
+    platform::ConvertedText gbk = platform::Utf8ToGbkXml(writer.Text());
+    const platform::ConvertedText readBack = platform::GbkToUtf8(gbk.text);
+    pugi::xml_document check;
+    if (!gbk.Ok() || !readBack.Ok() || !ParseDocument(readBack.text, check)) {
+        return CheckResult(Fail(EILSEQ));
+    }
+    text = std::move(gbk.text);
+    return true;
 }
 
 bool CVORNXMLConfig::Load() {
@@ -304,8 +374,10 @@ bool CVORNXMLConfig::CollectUsers(std::size_t capacity, std::vector<UserInfo>& u
             if (name != "Username" && name != "Password" && name != "Access") {
                 continue;
             }
-            if (!CheckResult(ToGbk(attribute.value(), value))) {
-                return false;
+            // An account that GBK cannot name is passed over, as one too long for a record.
+            if (ToGbk(attribute.value(), value) != DocResult::Ok) {
+                fits = false;
+                continue;
             }
             if (name == "Username") {
                 fits = record.username.Assign(value) && fits;

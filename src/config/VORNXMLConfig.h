@@ -26,9 +26,11 @@ enum class DocResult {
 };
 
 // The settings of CVORNConfig over one XML document in memory, found by fixed selection
-// paths. Its own Load and Save use the plain file "config.xml" in its folder. The document
-// text is GBK on disk and at the interface, whatever an XML declaration says. Every failure
-// leaves one line in the last-error text. One thread at a time may use an object.
+// paths. Its own Load and Save use the plain file "config.xml" in its folder. Texts at the
+// interface are GBK. A document is read as UTF-8 when it starts with a byte-order mark or
+// its declaration names UTF-8, as GBK otherwise; it is written as GBK, characters that GBK
+// lacks as character references, without any whitespace added. Every failure leaves one
+// line in the last-error text. One thread at a time may use an object.
 class CVORNXMLConfig : public CVORNConfig {
 public:
     // folder holds the store's files; an empty path is the current directory at each call.
@@ -69,11 +71,12 @@ public:
     // The optional Server element. Fields that are missing or unusable stay empty.
     ServerSettings GetServerSettings();
 
-    // Replaces the document with the one in text (GBK, up to its first NUL byte). On false
-    // the document is kept and the last error reads "Error Number:%d\n".
+    // Replaces the document with the one in text (up to its first NUL byte). On false the
+    // document is kept and the last error reads "Error Number:%d\n".
     bool LoadXml(std::string_view text);
 
-    // The document serialised as GBK text. False when there is no document to serialise.
+    // The document serialised as GBK text. False when there is no document to serialise, or
+    // when it holds a character that GBK lacks where no character reference may stand.
     bool GetXml(std::string& text);
 
     // The last failure's text; empty until something fails.

@@ -102,8 +102,8 @@ size_t FindInvalidUtf8(std::string_view text) {
     return std::string_view::npos;
 }
 
-// Names the well-formed UTF-8 character at the start of text, for a message.
-std::string DescribeUtf8Character(std::string_view text) {
+// The code point of the well-formed UTF-8 character at the start of text.
+unsigned int CodePointAt(std::string_view text) {
     const auto lead = static_cast<unsigned char>(text.front());
     const size_t length = Utf8SequenceLength(lead);
     static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
@@ -111,9 +111,15 @@ std::string DescribeUtf8Character(std::string_view text) {
     for (size_t i = 1; i < length; ++i) {
         code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
     }
+    return code;
+}
+
+// Names the well-formed UTF-8 character at the start of text, for a message.
+std::string DescribeUtf8Character(std::string_view text) {
+    const size_t length = Utf8SequenceLength(static_cast<unsigned char>(text.front()));
     char name[64];
     std::snprintf(name, sizeof name, "\"%.*s\" (U+%04X)", static_cast<int>(length), text.data(),
-                  code);
+                  CodePointAt(text));
     return name;
 }
 
@@ -139,6 +145,28 @@ ConvertedText Utf8ToGbk(std::string_view utf8) {
                     ByteOffsetText(utf8.size() - rest.size()) + " cannot be written in GBK"};
     }
     return converted;
+}
+
+ConvertedText Utf8ToGbkXml(std::string_view utf8) {
+    if (const size_t invalid = FindInvalidUtf8(utf8); invalid != std::string_view::npos) {
+        return {{}, "the text is not valid UTF-8" + ByteOffsetText(invalid)};
+    }
+    CIconv converter(kGbk, kUtf8);
+    if (!converter.IsOpen()) {
+        return {{}, "the system cannot convert UTF-8 to GBK"};
+    }
+    std::string_view rest = utf8;
+    ConvertedText converted;
+    // The input is valid UTF-8, so each stop is at a character that GBK lacks.
+    while (converter.Convert(rest, converted.text) != 0 && !rest.empty()) {
+        converted.text += "&#" + std::to_string(CodePointAt(rest)) + ";";
+        rest.remove_prefix(Utf8SequenceLength(static_cast<unsigned char>(rest.front())));
+    }
+    return converted;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    return FindInvalidUtf8(text) == std::string_view::npos;
 }
 
 ConvertedText GbkToUtf8(std::string_view gbk) {

@@ -17,6 +17,13 @@ struct ConvertedText {
 // valid UTF-8 or holds a character that GBK cannot represent; nothing is substituted.
 ConvertedText Utf8ToGbk(std::string_view utf8);
 
+// Converts UTF-8 XML text to GBK, writing each character that GBK cannot represent as a
+// decimal character reference ("&#169;"). Fails only when the input is not valid UTF-8.
+ConvertedText Utf8ToGbkXml(std::string_view utf8);
+
+// Whether text is well-formed UTF-8.
+bool IsValidUtf8(std::string_view text);
+
 // Converts GBK to UTF-8. Fails when the input holds a byte sequence that is not GBK.
 ConvertedText GbkToUtf8(std::string_view gbk);
 

@@ -292,7 +292,14 @@ INSTANTIATE_TEST_SUITE_P(
                      "\"/><UserInfo Username=\"" + kGbk63 + "\"/></Log>",
                  10,
                  {{std::string(63, 'n'), "", false, config::ACCESS_DOMESTIC},
-                  {kGbk63, "", false, config::ACCESS_DOMESTIC}}}),
+                  {kGbk63, "", false, config::ACCESS_DOMESTIC}}},
+        // U+1F600 and U+00A9 have no GBK form.
+        ListCase{"texts_gbk_lacks_passed_over",
+                 R"(<Log><UserInfo Username="a"/><UserInfo Username="&#x1F600;"/>)"
+                 R"(<UserInfo Username="b" Password="&#169;"/><UserInfo Username="c"/></Log>)",
+                 10,
+                 {{"a", "", false, config::ACCESS_DOMESTIC},
+                  {"c", "", false, config::ACCESS_DOMESTIC}}}),
     [](const testing::TestParamInfo<ListCase>& info) { return info.param.name; });
 
 TEST(UserList, AllUsersHaveNoCapacity) {
@@ -303,20 +310,6 @@ TEST(UserList, AllUsersHaveNoCapacity) {
     ASSERT_EQ(users.size(), 12u);
     EXPECT_EQ(users.front().username.View(), "u0");
     EXPECT_EQ(users.back().username.View(), "u11");
-}
-
-TEST(UserList, FailureLeavesCountAndRecordsAlone) {
-    CVORNXMLConfig store;
-    // U+1F600 has no GBK form, so the second account cannot be handed over.
-    ASSERT_TRUE(store.LoadXml(
-        Doc(R"(<Log><UserInfo Username="a"/><UserInfo Username="&#x1F600;"/></Log>)")));
-    std::array<config::UserInfo, 10> records;
-    ASSERT_TRUE(records[0].username.Assign("keep"));
-    std::size_t count = 7;
-    EXPECT_FALSE(store.GetUserList(records, count));
-    EXPECT_EQ(count, 7u);
-    EXPECT_EQ(records[0].username.View(), "keep");
-    EXPECT_EQ(store.GetLastError(), "Fail!ErrorCode 84\n");
 }
 
 // --- Text getters ---------------------------------------------------------------------------
@@ -438,24 +431,112 @@ INSTANTIATE_TEST_SUITE_P(
                     BadTextCase{"nul_first", std::string("\0<VORNClientConfig/>", 20)}),
     [](const testing::TestParamInfo<BadTextCase>& info) { return info.param.name; });
 
-class Declaration : public testing::TestWithParam<std::string> {};
+// --- Encodings of the document text ---------------------------------------------------------
 
-TEST_P(Declaration, DoesNotChangeThatTheTextIsGbk) {
-    CVORNXMLConfig store;
-    const std::string text =
-        GetParam() + Doc("<Log><DefaultUser>" + std::string(kGbkName) + "</DefaultUser></Log>");
-    // The text ends at its first NUL: what a sealed file adds after the document is not read.
-    ASSERT_TRUE(store.LoadXml(text + std::string("\0junk", 5)));
-    config::UserText name;
-    ASSERT_TRUE(store.GetDefaultUser(name));
-    EXPECT_EQ(name.View(), kGbkName);
+struct EncodingCase {
+    const char* name;
+    std::string prefix; // byte-order mark and declaration
+    bool utf8;          // the name is written in UTF-8 rather than GBK
+};
+
+void PrintTo(const EncodingCase& encoding, std::ostream* out) {
+    *out << encoding.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, Declaration,
-                         testing::Values(std::string(),
-                                         std::string(R"(<?xml version="1.0" encoding="GBK"?>)"),
-                                         std::string(R"(<?xml version="1.0" encoding="UTF-8"?>)"),
-                                         std::string(R"(<?xml version="1.0"?>)")));
+class Encoding : public testing::TestWithParam<EncodingCase> {};
+
+constexpr std::string_view kUtf8Name = "\xE5\xBC\xA0\xE4\xB8\x89"; // "张三" in UTF-8
+
+TEST_P(Encoding, IsReadAsDeclaredAndSavedAsGbk) {
+    const EncodingCase& encoding = GetParam();
+    CVORNXMLConfig store;
+    const std::string name(encoding.utf8 ? kUtf8Name : kGbkName);
+    const std::string text =
+        encoding.prefix + Doc("<Log><DefaultUser>" + name + "</DefaultUser></Log>");
+    // The text ends at its first NUL: what a sealed file adds after the document is not read.
+    ASSERT_TRUE(store.LoadXml(text + std::string("\0junk", 5)));
+    config::UserText read;
+    ASSERT_TRUE(store.GetDefaultUser(read));
+    EXPECT_EQ(read.View(), kGbkName);
+
+    // Saved as GBK, the text reads back the same, whatever it declared before.
+    std::string saved;
+    ASSERT_TRUE(store.GetXml(saved));
+    EXPECT_NE(saved.find(kGbkName), std::string::npos);
+    EXPECT_EQ(saved.find("UTF-8"), std::string::npos);
+    CVORNXMLConfig reread;
+    ASSERT_TRUE(reread.LoadXml(saved));
+    ASSERT_TRUE(reread.GetDefaultUser(read));
+    EXPECT_EQ(read.View(), kGbkName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, Encoding,
+    testing::Values(EncodingCase{"no_declaration_is_gbk", "", false},
+                    EncodingCase{"gbk_declared", R"(<?xml version="1.0" encoding="GBK"?>)", false},
+                    EncodingCase{"no_encoding_declared_is_gbk", R"(<?xml version="1.0"?>)", false},
+                    EncodingCase{"utf8_declared", R"(<?xml version="1.0" encoding="UTF-8"?>)",
+                                 true},
+                    EncodingCase{"utf8_declared_in_lower_case",
+                                 "<?xml version='1.0' encoding='utf-8'?>\n", true},
+                    EncodingCase{"byte_order_mark", "\xEF\xBB\xBF", true},
+                    EncodingCase{"byte_order_mark_and_declaration",
+                                 "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>", true}),
+    [](const testing::TestParamInfo<EncodingCase>& info) { return info.param.name; });
+
+TEST(Encoding, Utf8DeclaredButNotUtf8IsRefused) {
+    CVORNXMLConfig store;
+    EXPECT_FALSE(store.LoadXml(R"(<?xml version="1.0" encoding="UTF-8"?>)" +
+                               Doc("<HBSCam>" + std::string(kGbkName) + "</HBSCam>")));
+}
+
+// --- Serialising --------------------------------------------------------------------------
+
+TEST(Serialise, GivesBackTheDocumentAsItWasLoaded) {
+    const std::string text = "<?xml version=\"1.0\" encoding=\"GBK\"?>\n"
+                             "<!-- installed -->\n"
+                             "<VORNClientConfig>\n"
+                             "\t<Style ConPrompt=\"true\" AutoLogon=\"false\"/>\n"
+                             "\t<Log>\n\t\t<DefaultUser>a</DefaultUser>\n\t</Log>\n"
+                             "\t<HBSCam> cam.example:1 </HBSCam>\n"
+                             "</VORNClientConfig>\n";
+    CVORNXMLConfig store;
+    ASSERT_TRUE(store.LoadXml(text));
+    std::string saved;
+    ASSERT_TRUE(store.GetXml(saved));
+    EXPECT_EQ(saved, text);
+
+    // A change adds its element and nothing else.
+    ASSERT_TRUE(store.AddUser(User("b", "", false, config::ACCESS_DOMESTIC)));
+    ASSERT_TRUE(store.GetXml(saved));
+    const std::string added = R"(<UserInfo Username="b" Access="domestic"/>)";
+    EXPECT_EQ(saved.size(), text.size() + added.size());
+    EXPECT_NE(saved.find("\t\t<DefaultUser>a</DefaultUser>\n\t" + added + "</Log>"),
+              std::string::npos)
+        << saved;
+}
+
+TEST(Serialise, WritesCharactersGbkLacksAsReferences) {
+    CVORNXMLConfig store;
+    ASSERT_TRUE(store.LoadXml(Doc(R"(<Log><UserInfo Username="a&#169;" Access="overall"/></Log>)"
+                                  "<HBSInt>&#x1F600;:1</HBSInt>")));
+    ASSERT_TRUE(store.AddUser(User("b", "", false, config::ACCESS_DOMESTIC)));
+    std::string saved;
+    ASSERT_TRUE(store.GetXml(saved)) << store.GetLastError();
+    EXPECT_EQ(saved, Doc(R"(<Log><UserInfo Username="a&#169;" Access="overall"/>)"
+                         R"(<UserInfo Username="b" Access="domestic"/></Log>)"
+                         "<HBSInt>&#128512;:1</HBSInt>"));
+}
+
+TEST(Serialise, RefusesANameGbkLacks) {
+    CVORNXMLConfig store;
+    // An element named "x©", in UTF-8: no character reference may stand in a name.
+    ASSERT_TRUE(
+        store.LoadXml("\xEF\xBB\xBF<VORNClientConfig><Log/><x\xC2\xA9/></VORNClientConfig>"));
+    std::string saved;
+    EXPECT_FALSE(store.GetXml(saved));
+    EXPECT_EQ(store.GetLastError(), "Fail!ErrorCode 84\n");
+}
 
 TEST(EmptyStore, FindsNothingAndSavesNothing) {
     testsupport::CTempFolder folder;
