@@ -154,19 +154,34 @@ bool Decrypt(CKey& key, std::string_view nonce, std::string_view header, std::st
     return EVP_DecryptFinal_ex(context.get(), plain + cipher.size(), &finalLength) == 1;
 }
 
-void Report(std::string* error, const char* message) {
+void Report(std::string* error, const char* message, SealFailure* failure, SealFailure why) {
     if (error != nullptr) {
         *error = message;
     }
+    if (failure != nullptr) {
+        *failure = why;
+    }
+}
+
+bool HasIdentity(const platform::CMachineIdentity& machine) {
+    std::string identity;
+    std::string ignored;
+    const bool has = machine.Read(identity, ignored);
+    OPENSSL_cleanse(identity.data(), identity.size());
+    return has;
 }
 
 } // namespace
 
 bool ProtectData(const platform::CMachineIdentity& machine, std::string_view data,
-                 std::string& sealed, std::string* error) {
+                 std::string& sealed, std::string* error, SealFailure* failure) {
     // Bounded before the cipher, whose lengths are int; such a block is refused anyway.
     if (data.size() >= kProtectedDataLimit) {
-        Report(error, kSealedTooLarge);
+        Report(error, kSealedTooLarge, failure, SealFailure::TooLarge);
+        return false;
+    }
+    if (!HasIdentity(machine)) {
+        Report(error, kSealFailed, failure, SealFailure::NoIdentity);
         return false;
     }
     std::string block = BuildHeader();
@@ -178,11 +193,11 @@ bool ProtectData(const platform::CMachineIdentity& machine, std::string_view dat
         !DeriveKey(machine, std::string_view(block).substr(header.size(), kSaltSize), key) ||
         !Encrypt(key, std::string_view(block).substr(header.size() + kSaltSize, kNonceSize), header,
                  data, block)) {
-        Report(error, kSealFailed);
+        Report(error, kSealFailed, failure, SealFailure::CipherFailed);
         return false;
     }
     if (block.size() >= kProtectedDataLimit) {
-        Report(error, kSealedTooLarge);
+        Report(error, kSealedTooLarge, failure, SealFailure::TooLarge);
         return false;
     }
     sealed = std::move(block);
@@ -190,12 +205,16 @@ bool ProtectData(const platform::CMachineIdentity& machine, std::string_view dat
 }
 
 bool UnprotectData(const platform::CMachineIdentity& machine, std::string_view sealed,
-                   std::string& data, std::string& error) {
+                   std::string& data, std::string& error, SealFailure* failure) {
     const std::size_t headerLength = HeaderLength(sealed);
     // ProtectData makes no block that long, and the cipher's lengths are int.
     if (sealed.size() >= kProtectedDataLimit || headerLength == 0 ||
         sealed.size() < headerLength + kSaltSize + kNonceSize + kTagSize) {
-        error = kSealFailed;
+        Report(&error, kSealFailed, failure, SealFailure::NotSealed);
+        return false;
+    }
+    if (!HasIdentity(machine)) {
+        Report(&error, kSealFailed, failure, SealFailure::NoIdentity);
         return false;
     }
     const std::string_view header = sealed.substr(0, headerLength);
@@ -209,12 +228,12 @@ bool UnprotectData(const platform::CMachineIdentity& machine, std::string_view s
     std::string plain;
     if (!DeriveKey(machine, salt, key) || !Decrypt(key, nonce, header, cipher, tag, plain)) {
         OPENSSL_cleanse(plain.data(), plain.size());
-        error = kSealFailed;
+        Report(&error, kSealFailed, failure, SealFailure::CannotUnseal);
         return false;
     }
     if (plain.size() >= kUnprotectedDataLimit) {
         OPENSSL_cleanse(plain.data(), plain.size());
-        error = kUnsealedTooLarge;
+        Report(&error, kUnsealedTooLarge, failure, SealFailure::TooLarge);
         return false;
     }
     data = std::move(plain);

@@ -52,7 +52,12 @@ bool CFileMachineIdentity::Read(std::string& identity, std::string& error) const
             return true;
         }
     }
-    error = "the machine has no machine-id";
+    std::string files;
+    for (const auto& candidate : m_candidates) {
+        files += (files.empty() ? "" : ", ") + candidate.string();
+    }
+    error = "this machine has no identity (none in " + files +
+            "); give it one with systemd-machine-id-setup, or dbus-uuidgen --ensure";
     return false;
 }
 

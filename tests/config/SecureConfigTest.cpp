@@ -1,5 +1,7 @@
 #include "config/ProtectData.h"
 #include "config/VORNXMLSecureConfig.h"
+#include "platform/FileLock.h"
+#include "platform/FileMachineIdentity.h"
 #include "platform/FixedMachineIdentity.h"
 #include "tests/support/TempFolder.h"
 
@@ -72,7 +74,7 @@ private:
 
 // --- What Open makes of the files it finds ------------------------------------------------
 
-enum class SealedFile { None, Valid, OtherMachine, Empty, Damaged };
+enum class SealedFile { None, Valid, OtherMachine, Empty, Damaged, Truncated };
 enum class Outcome { Unchanged, Installed };
 
 struct FileStateCase {
@@ -80,8 +82,9 @@ struct FileStateCase {
     SealedFile config;
     bool plain;
     bool opens;
-    const char* campus; // what the store reads after Open
-    Outcome outcome;    // what "config" holds after Open
+    const char* campus;  // what the store reads after Open
+    Outcome outcome;     // what "config" holds after Open
+    const char* problem; // what the store says when Open fails
 };
 
 void PrintTo(const FileStateCase& fileState, std::ostream* out) {
@@ -89,6 +92,11 @@ void PrintTo(const FileStateCase& fileState, std::ostream* out) {
 }
 
 class OpenFileStates : public testing::TestWithParam<FileStateCase> {};
+
+constexpr const char* kForeign =
+    "\"config\" cannot be read: it was sealed on another machine, or it has been damaged";
+constexpr const char* kNoSettings =
+    "there are no settings here: neither \"config\" nor \"config.xml\"";
 
 TEST_P(OpenFileStates, LoadOrConvertAsTheFilesAllow) {
     const FileStateCase& fileState = GetParam();
@@ -112,6 +120,9 @@ TEST_P(OpenFileStates, LoadOrConvertAsTheFilesAllow) {
         before = SealedOn(kThisMachine, kSavedDoc);
         before[before.size() / 2] ^= 0x20;
         break;
+    case SealedFile::Truncated:
+        before = SealedOn(kThisMachine, kSavedDoc).substr(0, 20);
+        break;
     }
     if (fileState.config != SealedFile::None) {
         WriteBytes(folder / "config", before);
@@ -121,10 +132,12 @@ TEST_P(OpenFileStates, LoadOrConvertAsTheFilesAllow) {
     CVORNXMLSecureConfig store(folder.Path(), kThisMachine);
     EXPECT_EQ(store.Open(), fileState.opens);
     EXPECT_EQ(Campus(store), fileState.campus);
+    EXPECT_EQ(store.Problem(), fileState.problem);
+    EXPECT_EQ(store.FoundNoSettings(), std::string_view(fileState.problem).starts_with("there"));
 
-    EXPECT_EQ(folder.Listing(), fileState.config == SealedFile::None && fileState.opens
-                                    ? "config config.xml"
-                                    : listing);
+    // Only a conversion takes the lock, and so leaves the lock file.
+    EXPECT_EQ(folder.Listing(),
+              fileState.outcome == Outcome::Installed ? "config config.lock config.xml" : listing);
     if (fileState.outcome == Outcome::Installed) {
         EXPECT_EQ(Unsealed(ReadBytes(folder / "config")), kInstalledDoc);
         EXPECT_EQ(testsupport::PermissionBits(folder / "config"), 0600u);
@@ -140,21 +153,28 @@ INSTANTIATE_TEST_SUITE_P(
     Files, OpenFileStates,
     testing::Values(
         FileStateCase{"only_config_xml", SealedFile::None, true, true, "plain.example:1",
-                      Outcome::Installed},
+                      Outcome::Installed, ""},
         FileStateCase{"valid_config", SealedFile::Valid, true, true, "sealed.example:2",
-                      Outcome::Unchanged},
+                      Outcome::Unchanged, ""},
         FileStateCase{"valid_config_alone", SealedFile::Valid, false, true, "sealed.example:2",
-                      Outcome::Unchanged},
-        FileStateCase{"other_machine_with_config_xml", SealedFile::OtherMachine, true, true,
-                      "plain.example:1", Outcome::Installed},
+                      Outcome::Unchanged, ""},
+        // A "config" that cannot be read still holds the saved accounts: never replaced.
+        FileStateCase{"other_machine_with_config_xml", SealedFile::OtherMachine, true, false, "",
+                      Outcome::Unchanged, kForeign},
         FileStateCase{"other_machine_alone", SealedFile::OtherMachine, false, false, "",
-                      Outcome::Unchanged},
-        FileStateCase{"damaged_with_config_xml", SealedFile::Damaged, true, true, "plain.example:1",
-                      Outcome::Installed},
+                      Outcome::Unchanged, kForeign},
+        FileStateCase{"damaged_with_config_xml", SealedFile::Damaged, true, false, "",
+                      Outcome::Unchanged, kForeign},
+        FileStateCase{
+            "truncated_with_config_xml", SealedFile::Truncated, true, false, "", Outcome::Unchanged,
+            "\"config\" cannot be read: it is damaged (it is not a sealed settings file)"},
+        // An empty file holds nothing to lose.
         FileStateCase{"empty_with_config_xml", SealedFile::Empty, true, true, "plain.example:1",
-                      Outcome::Installed},
-        FileStateCase{"empty_alone", SealedFile::Empty, false, false, "", Outcome::Unchanged},
-        FileStateCase{"neither", SealedFile::None, false, false, "", Outcome::Unchanged}),
+                      Outcome::Installed, ""},
+        FileStateCase{"empty_alone", SealedFile::Empty, false, false, "", Outcome::Unchanged,
+                      kNoSettings},
+        FileStateCase{"neither", SealedFile::None, false, false, "", Outcome::Unchanged,
+                      kNoSettings}),
     [](const testing::TestParamInfo<FileStateCase>& info) { return info.param.name; });
 
 TEST(OpenFileStates, ReadsTheSameValuesAsTheInstalledDocument) {
@@ -171,16 +191,19 @@ TEST(OpenFileStates, ReadsTheSameValuesAsTheInstalledDocument) {
     EXPECT_EQ(sealedText, plainText);
 }
 
-TEST(OpenFileStates, FailedConversionLeavesConfigAsItWas) {
+TEST(OpenFileStates, MachineWithoutIdentitySaysHowToGiveItOne) {
     testsupport::CTempFolder folder;
     WriteBytes(folder / "config.xml", kInstalledDoc);
-    WriteBytes(folder / "config", "sealed by a machine we no longer know");
-    // Without an identity nothing can be sealed, so there is nothing to replace it with.
-    const platform::CFixedMachineIdentity noIdentity("");
+    std::filesystem::create_directory(folder / "etc");
+    const platform::CFileMachineIdentity noIdentity({folder / "etc" / "machine-id"});
     CVORNXMLSecureConfig store(folder.Path(), noIdentity);
     EXPECT_FALSE(store.Open());
-    EXPECT_EQ(ReadBytes(folder / "config"), "sealed by a machine we no longer know");
-    EXPECT_EQ(folder.Listing(), "config config.xml");
+    EXPECT_EQ(store.Problem(),
+              "the settings cannot be sealed: this machine has no identity (none in " +
+                  (folder / "etc" / "machine-id").string() +
+                  "); give it one with systemd-machine-id-setup, or "
+                  "dbus-uuidgen --ensure");
+    EXPECT_EQ(folder.Listing(), "config.lock config.xml etc");
 }
 
 TEST(OpenFileStates, EmptyFolderIsTheCurrentDirectory) {
@@ -192,7 +215,7 @@ TEST(OpenFileStates, EmptyFolderIsTheCurrentDirectory) {
     const bool opened = store.Open();
     std::filesystem::current_path(previous);
     EXPECT_TRUE(opened);
-    EXPECT_EQ(folder.Listing(), "config config.xml");
+    EXPECT_EQ(folder.Listing(), "config config.lock config.xml");
 }
 
 // --- Save -----------------------------------------------------------------------------------
@@ -246,7 +269,7 @@ TEST_F(SecureSave, ReplacesConfigByRenameNotInPlace) {
     EXPECT_NE(testsupport::Inode(m_folder / "config"), oldInode);
     EXPECT_EQ(Unsealed(ReadBytes(m_folder / "config.before")), kInstalledDoc);
     EXPECT_NE(Unsealed(ReadBytes(m_folder / "config")).find("secret"), std::string::npos);
-    EXPECT_EQ(m_folder.Listing(), "config config.before config.xml");
+    EXPECT_EQ(m_folder.Listing(), "config config.before config.lock config.xml");
 }
 
 TEST_F(SecureSave, MakesConfigOwnerOnlyWhateverTheUmaskAndOldMode) {
@@ -265,7 +288,7 @@ TEST_F(SecureSave, ThatCannotReplaceLeavesNoTemporaryFile) {
     std::filesystem::create_directory(m_folder / "config");
     EXPECT_FALSE(m_store.Save());
     EXPECT_EQ(m_store.GetLastError(), "Error Number:21\n"); // EISDIR
-    EXPECT_EQ(m_folder.Listing(), "config config.xml");
+    EXPECT_EQ(m_folder.Listing(), "config config.lock config.xml");
 }
 
 TEST_F(SecureSave, OfNothingLoadedKeepsConfig) {
@@ -312,6 +335,65 @@ TEST_F(SecureSave, TakesTheLargestDocumentThatLoadCanReadBack) {
 
     ASSERT_TRUE(m_store.LoadXml(DocOfSize(largest + 1)));
     EXPECT_FALSE(m_store.Save());
+}
+
+// --- Several stores on one folder ---------------------------------------------------------
+
+std::vector<std::string> SavedNames(const std::filesystem::path& folder) {
+    CVORNXMLSecureConfig store(folder, kThisMachine);
+    EXPECT_TRUE(store.Open()) << store.Problem();
+    std::vector<config::UserInfo> users;
+    EXPECT_TRUE(store.GetAllUsers(users));
+    std::vector<std::string> names;
+    for (const config::UserInfo& user : users) {
+        names.emplace_back(user.username.View());
+    }
+    return names;
+}
+
+config::UserInfo Named(std::string_view name) {
+    config::UserInfo user = Bob();
+    EXPECT_TRUE(user.username.Assign(name));
+    return user;
+}
+
+TEST_F(SecureSave, OfTwoStoresKeepsTheChangesOfBoth) {
+    CVORNXMLSecureConfig other(m_folder.Path(), kThisMachine);
+    ASSERT_TRUE(other.Open());
+    ASSERT_TRUE(m_store.AddUser(Named("ann")));
+    ASSERT_TRUE(other.AddUser(Named("bea")));
+    ASSERT_TRUE(other.SetDefaultUser("bea"));
+    ASSERT_TRUE(m_store.Save());
+    ASSERT_TRUE(other.Save());
+    EXPECT_EQ(SavedNames(m_folder.Path()), (std::vector<std::string>{"ann", "bea"}));
+
+    // A store that deleted everything is not undone by one that only added an account.
+    ASSERT_TRUE(m_store.DeleteAllUsers());
+    ASSERT_TRUE(m_store.Save());
+    ASSERT_TRUE(other.AddUser(Named("cid")));
+    ASSERT_TRUE(other.Save());
+    EXPECT_EQ(SavedNames(m_folder.Path()), std::vector<std::string>{"cid"});
+}
+
+TEST_F(SecureSave, WaitsForTheLockOnlySoLong) {
+    platform::CFileLock held;
+    ASSERT_TRUE(held.Acquire(m_folder / "config.lock", std::chrono::milliseconds(0)));
+    const std::string before = ReadBytes(m_folder / "config");
+    m_store.SetLockWait(std::chrono::milliseconds(50));
+    ASSERT_TRUE(m_store.AddUser(Bob()));
+    EXPECT_FALSE(m_store.Save());
+    EXPECT_EQ(m_store.Problem(),
+              "another program is changing the settings (\"config.lock\" stays locked); try again");
+    EXPECT_EQ(ReadBytes(m_folder / "config"), before);
+}
+
+TEST_F(SecureSave, NeverWritesOverAConfigThatCannotBeRead) {
+    ASSERT_TRUE(m_store.AddUser(Bob()));
+    const std::string foreign = SealedOn(kOtherMachine, kSavedDoc);
+    WriteBytes(m_folder / "config", foreign);
+    EXPECT_FALSE(m_store.Save());
+    EXPECT_EQ(m_store.Problem(), kForeign);
+    EXPECT_EQ(ReadBytes(m_folder / "config"), foreign);
 }
 
 // --- Load limits ----------------------------------------------------------------------------
@@ -361,11 +443,11 @@ TEST(ConvertPlainConfig, RefusesAConfigXmlThatCouldNotBeUnsealedAgain) {
     WriteBytes(folder / "config.xml", DocOfSize(config::kUnprotectedDataLimit));
     EXPECT_FALSE(store.ConvertPlainConfig());
     EXPECT_EQ(store.GetLastError(), "protected data is too large");
-    EXPECT_EQ(folder.Listing(), "config.xml");
+    EXPECT_EQ(folder.Listing(), "config.lock config.xml");
 
     WriteBytes(folder / "config.xml", DocOfSize(config::kUnprotectedDataLimit - 1));
     EXPECT_TRUE(store.Open());
-    EXPECT_EQ(folder.Listing(), "config config.xml");
+    EXPECT_EQ(folder.Listing(), "config config.lock config.xml");
 }
 
 } // namespace
