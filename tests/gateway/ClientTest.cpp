@@ -336,6 +336,16 @@ TEST_F(ClientTest, KeySearchIsNotAnchoredButNeverStartsOnATrailByte) {
     EXPECT_EQ(value, "");
 }
 
+TEST_F(ClientTest, ABrokenCharacterDoesNotRunIntoTheNextEntry) {
+    // "张" and a lone lead byte: the space after it still ends the value.
+    ASSERT_TRUE(client.ParseResponse(Answer("SUCCESS=YES USERNAME=\xD5\xC5\xB0 FIXRATE=NO "
+                                            "SCOPE=x DEFICIT=NO CONNECTIONS=1 BALANCE=0 IP=i "
+                                            "MESSAGE=m "),
+                                     true))
+        << platform::GbkToUtf8ForDisplay(client.GetMessage());
+    EXPECT_EQ(client.GetResult().m_szResUserName, "\xD5\xC5\xB0");
+}
+
 TEST_F(ClientTest, ResultFieldsKeepTheirValuesUntilWrittenAgain) {
     ASSERT_TRUE(client.ParseResponse(Answer(kConnectEntries), true));
     ASSERT_FALSE(client.ParseResponse(Answer("SUCCESS=YES USERNAME=bob FIXRATE=NO "), true));

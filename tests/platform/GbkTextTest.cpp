@@ -28,6 +28,15 @@ TEST(GbkText, FindTreatsALeadByteAtTheEndAsOneCharacter) {
     EXPECT_EQ(platform::GbkFind("ab\xBF", "\xBF"), 2u);
 }
 
+TEST(GbkText, ALeadByteWithoutATrailByteIsOneCharacter) {
+    // 0x20, 0x3D and 0x7F are no trail bytes; 0x40 and 0xFE are.
+    EXPECT_EQ(platform::GbkFind("\xB0 x", " "), 1u);
+    EXPECT_EQ(platform::GbkFind("\xB0=x", "="), 1u);
+    EXPECT_EQ(platform::GbkFind("\xB0\x7F", "\x7F"), 1u);
+    EXPECT_EQ(platform::GbkFind("\xB0@=", "@"), std::string_view::npos);
+    EXPECT_EQ(platform::GbkFind("\xB0\xFE=", "\xFE"), std::string_view::npos);
+}
+
 struct FitCase {
     std::string_view text;
     std::size_t maxBytes;
