@@ -161,24 +161,28 @@ bool CQELOpenSSLVORNClient::WriteRequest(const std::string& request) {
 bool CQELOpenSSLVORNClient::ReadAnswer(std::string& answer) {
     std::array<char, kAnswerCapacity> buffer{};
     std::size_t held = 0;
-    while (held < buffer.size()) {
+    // Nothing after the end marker is used, so a server that keeps the connection open
+    // after its answer is not waited for.
+    while (held < buffer.size() &&
+           std::string_view(buffer.data(), held).find(kAnswerEndMarker) == std::string_view::npos) {
         const int got =
             BIO_read(m_pBio, buffer.data() + held, static_cast<int>(buffer.size() - held));
         if (got > 0) {
             held += static_cast<std::size_t>(got);
             continue;
         }
-        if (!BIO_should_retry(m_pBio)) {
-            if (held > 0) {
-                break; // the server closed the connection after its answer
-            }
-            SetMessage("Error:read:" + FailureText(WaitResult::Closed) + "\n");
-            return false;
+        const WaitResult waited =
+            BIO_should_retry(m_pBio) ? WaitForChannel(NextDeadline()) : WaitResult::Closed;
+        if (waited == WaitResult::Ready) {
+            continue;
         }
-        if (const WaitResult waited = WaitForChannel(NextDeadline()); waited != WaitResult::Ready) {
-            SetMessage("Error:read:" + FailureText(waited) + "\n");
-            return false;
+        // The server closed, or went quiet or failed after sending something: what it sent
+        // is the answer.
+        if (held > 0) {
+            break;
         }
+        SetMessage("Error:read:" + FailureText(waited) + "\n");
+        return false;
     }
     ERR_clear_error();
     answer.assign(buffer.data(), held);

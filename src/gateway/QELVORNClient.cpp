@@ -14,9 +14,6 @@ namespace {
 constexpr std::size_t kMinStrongPasswordLength = 6;
 constexpr std::size_t kScratchSize = 1024;
 
-constexpr std::string_view kStartMarker = "VORNCLIENT_START";
-constexpr std::string_view kEndMarker = "VORNCLIENT_END";
-
 // The client's own texts, converted to GBK once.
 struct Texts {
     std::string badAnswer = platform::GbkFromLiteral("返回值不正确");
@@ -194,13 +191,13 @@ bool CQELVORNClient::ReadScratch(std::string_view block, std::string_view key, s
 }
 
 bool CQELVORNClient::ParseResponse(std::string_view answer, bool isConnect) {
-    const size_t start = answer.find(kStartMarker);
-    const size_t end = answer.find(kEndMarker);
+    const size_t start = answer.find(kAnswerStartMarker);
+    const size_t end = answer.find(kAnswerEndMarker);
     if (start == std::string_view::npos || end == std::string_view::npos) {
         SetMessage(GbkTexts().badAnswer);
         return false;
     }
-    const size_t blockStart = start + kStartMarker.size();
+    const size_t blockStart = start + kAnswerStartMarker.size();
     const std::string_view block =
         end > blockStart ? answer.substr(blockStart, end - blockStart) : std::string_view();
 

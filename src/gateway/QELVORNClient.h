@@ -29,6 +29,10 @@ inline constexpr char kRangePaidChar = '1';
 inline constexpr char kRangeAllChar = '4'; // disconnect all, whatever the range
 
 // Result codes of Connect and DisconnectAll.
+// The answer block lies between these markers; nothing after the end marker is read.
+inline constexpr std::string_view kAnswerStartMarker = "VORNCLIENT_START";
+inline constexpr std::string_view kAnswerEndMarker = "VORNCLIENT_END";
+
 inline constexpr int RESULT_OK = 0;
 inline constexpr int RESULT_BAD_PASSWORD = -1;
 inline constexpr int RESULT_NO_USER_NAME = -2;

@@ -335,6 +335,42 @@ TEST_F(TransportTest, AfterAFailedOperationTheNextConnectsAfresh) {
     EXPECT_EQ(server->CompletedHandshakes(), 3);
 }
 
+struct OpenAfterAnswerCase {
+    const char* name;
+    std::string answer;
+    int code;
+    const char* message; // UTF-8
+};
+
+void PrintTo(const OpenAfterAnswerCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class TransportOpenAfterAnswer : public TransportTest,
+                                 public testing::WithParamInterface<OpenAfterAnswerCase> {};
+
+TEST_P(TransportOpenAfterAnswer, ParsesWhatArrived) {
+    const OpenAfterAnswerCase& row = GetParam();
+    const auto server = StartServer({ConnectionScript::Of(Kind::AnswerAndStayOpen, row.answer)});
+    const auto client = MakeClient(server->Port(), kShortTimeout);
+
+    EXPECT_EQ(client->Connect(), row.code) << Shown(client->GetMessage());
+    EXPECT_EQ(client->GetMessage(), platform::GbkFromLiteral(row.message))
+        << Shown(client->GetMessage());
+    EXPECT_EQ(client->IsConnected(), row.code == gateway::RESULT_OK);
+    ASSERT_TRUE(server->WaitForServed(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, TransportOpenAfterAnswer,
+    testing::Values(
+        // The whole answer: the connection is open at the gateway, whatever comes after.
+        OpenAfterAnswerCase{"Complete", kConnectAnswer, gateway::RESULT_OK, ""},
+        // Parsed once the server has been quiet for the time-out.
+        OpenAfterAnswerCase{"WithoutEndMarker", "HTTP/1.0 200 OK\r\n\r\nVORNCLIENT_START ",
+                            gateway::RESULT_FAILED, "返回值不正确"}),
+    [](const testing::TestParamInfo<OpenAfterAnswerCase>& info) { return info.param.name; });
+
 struct SilentCase {
     const char* name;
     Kind kind;

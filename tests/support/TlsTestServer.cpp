@@ -63,9 +63,10 @@ ConnectionScript ConnectionScript::Answer(std::string answer, std::size_t maxChu
     return script;
 }
 
-ConnectionScript ConnectionScript::Of(Kind kind) {
+ConnectionScript ConnectionScript::Of(Kind kind, std::string answer) {
     ConnectionScript script;
     script.kind = kind;
+    script.answer = std::move(answer);
     return script;
 }
 
@@ -198,6 +199,12 @@ void CTlsTestServer::ServeTls(int fd, const ConnectionScript& script, Deadline d
         case ConnectionScript::Kind::Answer:
             ReadRequest(ssl, fd, deadline, true, received);
             SendAnswer(ssl, fd, deadline, script);
+            break;
+        case ConnectionScript::Kind::AnswerAndStayOpen:
+            ReadRequest(ssl, fd, deadline, true, received);
+            if (SendAnswer(ssl, fd, deadline, script)) {
+                DrainUntilClosed(fd, deadline);
+            }
             break;
         case ConnectionScript::Kind::SilentAfterHandshake:
             ReadRequest(ssl, fd, deadline, false, received);

@@ -17,6 +17,7 @@ namespace testsupport {
 struct ConnectionScript {
     enum class Kind {
         Answer,                // handshake, read the request, send the answer, close
+        AnswerAndStayOpen,     // as Answer, then wait for the client to close first
         SilentBeforeHandshake, // accept TCP and never start the handshake
         SilentAfterHandshake,  // complete the handshake, read, never write
         CloseAfterHandshake,   // complete the handshake and close at once
@@ -28,7 +29,7 @@ struct ConnectionScript {
     std::size_t maxChunk = 0;
 
     static ConnectionScript Answer(std::string answer, std::size_t maxChunk = 0);
-    static ConnectionScript Of(Kind kind);
+    static ConnectionScript Of(Kind kind, std::string answer = {});
 };
 
 // A TLS server on 127.0.0.1 for tests. It serves one connection at a time on its own
