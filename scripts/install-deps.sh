@@ -11,6 +11,7 @@ packages=(
     libnl-3-dev libnl-route-3-dev iproute2
     libcli11-dev
     libcurl4-openssl-dev
+    libc-ares-dev
     libgtest-dev libgmock-dev
     curl
 )

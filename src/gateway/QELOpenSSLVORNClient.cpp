@@ -1,5 +1,6 @@
 #include "gateway/QELOpenSSLVORNClient.h"
 
+#include "platform/HostResolver.h"
 #include "platform/Process.h"
 #include "resources/StringTable.h"
 
@@ -90,7 +91,6 @@ CQELOpenSSLVORNClient::CQELOpenSSLVORNClient(GatewayServer server,
         return;
     }
     SSL_set_mode(m_pSsl, SSL_MODE_AUTO_RETRY);
-    BIO_set_conn_hostname(m_pBio, GetServer().TlsAuthority().c_str());
     // Non-blocking, so that every step waits in poll() and is bounded by the time-out; and
     // without Nagle's delay, which would hold the request back behind the handshake's last
     // record until the server's delayed acknowledgement.
@@ -118,11 +118,33 @@ bool CQELOpenSSLVORNClient::DoOperation(int op) {
 }
 
 bool CQELOpenSSLVORNClient::ConnectChannel() {
-    const Deadline deadline = NextDeadline();
+    std::vector<std::string> addresses;
+    std::string ignored;
+    const platform::CHostResolver resolver(m_options.nameServers);
+    if (resolver.Resolve(GetServer().host, m_options.timeout, addresses, ignored) ==
+        platform::CHostResolver::Result::Resolved) {
+        const Deadline deadline = NextDeadline();
+        for (const std::string& address : addresses) {
+            if (ConnectTo(address, deadline)) {
+                return true;
+            }
+            BIO_reset(m_pBio);
+        }
+    }
+    ERR_clear_error();
+    SetMessage(resources::LoadResString(resources::IDS_NETWORK_PROBLEM));
+    return false;
+}
+
+bool CQELOpenSSLVORNClient::ConnectTo(const std::string& address, Deadline deadline) {
+    const std::string port = std::to_string(GetServer().tlsPort);
+    const std::string target =
+        address.find(':') == std::string::npos ? address + ":" + port : "[" + address + "]:" + port;
+    if (BIO_set_conn_hostname(m_pBio, target.c_str()) != 1) {
+        return false;
+    }
     while (BIO_do_connect(m_pBio) <= 0) {
         if (!BIO_should_retry(m_pBio) || WaitForChannel(deadline) != WaitResult::Ready) {
-            ERR_clear_error();
-            SetMessage(resources::LoadResString(resources::IDS_NETWORK_PROBLEM));
             return false;
         }
     }

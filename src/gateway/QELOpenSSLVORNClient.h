@@ -8,19 +8,23 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gateway {
 
 struct TransportOptions {
     // The trusted certificates that the server's chain must verify against.
     std::filesystem::path trustFile = "ca.cer";
-    // Bounds the connect with its handshake, the write, and each read of an operation.
+    // Bounds the host-name lookup, the connect with its handshake, the write, and each
+    // read of an operation.
     std::chrono::milliseconds timeout = std::chrono::seconds(15);
+    // "address:port" of the name servers to ask; empty for the system's.
+    std::vector<std::string> nameServers;
 };
 
 // The gateway client over TLS. One TLS connect channel is made with the object and
-// connected afresh for every operation: connect and handshake, check the certificate
-// verification result, send the request in one write, read the answer until the server
+// connected afresh for every operation: look the host up, connect and handshake, check the
+// certificate verification result, send the request in one write, read the answer until the server
 // closes, parse it, and reset the channel.
 class CQELOpenSSLVORNClient final : public CQELVORNClient {
 public:
@@ -46,6 +50,8 @@ private:
     enum class WaitResult { Ready, TimedOut, Failed, Closed };
 
     bool ConnectChannel();
+    // Connects the channel to one address of the server, by deadline.
+    bool ConnectTo(const std::string& address, Deadline deadline);
     bool CheckVerification();
     bool WriteRequest(const std::string& request);
     bool ReadAnswer(std::string& answer);

@@ -5,9 +5,14 @@
 #include "tests/support/TlsTestServer.h"
 #include "tools/gatewayd/Certificates.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <openssl/x509.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -295,6 +300,60 @@ TEST_F(TransportTest, UnreachableServerGivesTheNetworkProblemText) {
     EXPECT_EQ(client->Connect(), gateway::RESULT_FAILED);
     EXPECT_EQ(client->GetMessage(), NetworkProblemText()) << Shown(client->GetMessage());
     EXPECT_FALSE(client->IsConnected());
+}
+
+// A name server on loopback that reads every query and never answers.
+class CSilentNameServer {
+public:
+    CSilentNameServer() : m_fd(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        EXPECT_GE(m_fd, 0);
+        EXPECT_EQ(bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        m_port = ntohs(address.sin_port);
+    }
+    ~CSilentNameServer() { close(m_fd); }
+    CSilentNameServer(const CSilentNameServer&) = delete;
+    CSilentNameServer& operator=(const CSilentNameServer&) = delete;
+
+    std::string Address() const { return "127.0.0.1:" + std::to_string(m_port); }
+
+    // Whether a query has arrived (and is left unanswered).
+    bool WasAsked() const {
+        std::array<char, 512> query{};
+        return recv(m_fd, query.data(), query.size(), MSG_DONTWAIT) > 0;
+    }
+
+private:
+    int m_fd;
+    std::uint16_t m_port = 0;
+};
+
+TEST_F(TransportTest, HostNameLookupIsBoundedByTheTimeOut) {
+    const CSilentNameServer nameServer;
+    gateway::TransportOptions options{m_trustFile->Path(), kShortTimeout, {nameServer.Address()}};
+    CQELOpenSSLVORNClient client(gateway::GatewayServer{"gateway.unanswered.test", 5428},
+                                 m_messageBox, options);
+    ASSERT_TRUE(client.SetUserName("alice"));
+    ASSERT_TRUE(client.SetPassword("s3cret-pw"));
+    ASSERT_TRUE(client.SetRange(gateway::RANGE_FREE));
+
+    EXPECT_EQ(client.Connect(), gateway::RESULT_FAILED);
+    EXPECT_EQ(client.GetMessage(), NetworkProblemText()) << Shown(client.GetMessage());
+    EXPECT_TRUE(nameServer.WasAsked());
+}
+
+TEST_F(TransportTest, HostNamesAreLookedUp) {
+    const auto server = StartServer({ConnectionScript::Answer(kConnectAnswer)});
+    CQELOpenSSLVORNClient client(gateway::GatewayServer{"localhost", server->Port()}, m_messageBox,
+                                 {m_trustFile->Path()});
+    ASSERT_TRUE(client.SetUserName("alice"));
+    ASSERT_TRUE(client.SetPassword("s3cret-pw"));
+    ASSERT_TRUE(client.SetRange(gateway::RANGE_FREE));
+    EXPECT_EQ(client.Connect(), gateway::RESULT_OK) << Shown(client.GetMessage());
 }
 
 TEST_F(TransportTest, EveryOperationOpensItsOwnConnection) {
