@@ -62,8 +62,9 @@ int CCommandContext::Fail(int status, const std::string& utf8Message) const {
     return status;
 }
 
+// The message may be the server's own text.
 int CCommandContext::FailGbk(int status, std::string_view gbkMessage) const {
-    PrintGbkLine(m_err, "vornctl: " + std::string(gbkMessage));
+    PrintGbkLine(m_err, "vornctl: " + Visible(gbkMessage));
     return status;
 }
 

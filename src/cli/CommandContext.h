@@ -48,7 +48,8 @@ public:
     // Prints one GBK line on standard output.
     void PrintGbk(std::string_view gbk) const;
 
-    // Print "vornctl: MESSAGE" on standard error and answer status.
+    // Print "vornctl: MESSAGE" on standard error and answer status. A GBK message may be
+    // the server's text: its control characters are shown escaped.
     int Fail(int status, const std::string& utf8Message) const;
     int FailGbk(int status, std::string_view gbkMessage) const;
 

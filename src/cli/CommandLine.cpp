@@ -31,12 +31,16 @@ Password (one of):
 
 Exit status:
   0   success
-  1   wrong or missing password      2   missing user name
+  1   wrong or missing password, or (connect without -u) unreadable settings
+  2   missing user name, or no default account
   3   no access range                4   any other failure
   5   too many open connections      6   no right to paid addresses
   64  the command line is not usable
+  disconnect-all: 1 missing password, 2 missing user name, 4 any refusal by the
+  server (a wrong password included) and any other failure
   accounts and forget: 0 success, 1 the settings could not be read or saved, or
-  there is no such account)";
+  there is no such account
+  Control characters in the server's text are shown escaped, as \x1b.)";
 
 constexpr const char* kSubcommandFooter = "Exit status: see 'vornctl --help'.";
 

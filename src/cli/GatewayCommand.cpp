@@ -1,6 +1,7 @@
 #include "cli/GatewayCommand.h"
 
 #include "cli/CommandContext.h"
+#include "cli/GbkOutput.h"
 #include "cli/SavedAccounts.h"
 #include "cli/TerminalMessageBox.h"
 #include "gateway/QELOpenSSLVORNClient.h"
@@ -18,7 +19,7 @@ inline constexpr int kExitDisconnectFailed = 4;
 
 void PrintRows(const CCommandContext& context, const std::vector<gateway::StatusRow>& rows) {
     for (const gateway::StatusRow& row : rows) {
-        context.PrintGbk(row.label + "\t" + row.value);
+        context.PrintGbk(row.label + "\t" + Visible(row.value));
     }
 }
 
@@ -110,6 +111,9 @@ int CGatewayCommand::Run(CCommandContext& context) {
     if (const int status = ChooseAccount(context, account, range); status != 0) {
         return status;
     }
+    if (!context.Saved().IsOpen()) {
+        context.Fail(0, "warning: " + context.Saved().Error());
+    }
     CTerminalMessageBox messageBox(context.Err());
     gateway::CQELOpenSSLVORNClient client(context.ChooseServer(), messageBox);
     client.SetUserName(account.username.CStr());
@@ -154,6 +158,9 @@ int CGatewayCommand::ChooseAccount(CCommandContext& context, config::UserInfo& a
         return 0;
     }
     CSavedAccounts& saved = context.Saved();
+    if (!saved.IsOpen()) {
+        return context.Fail(kExitSettingsFailed, saved.Error());
+    }
     switch (saved.FindDefault(account)) {
     case CSavedAccounts::DefaultAccount::Found:
         if (!m_options.range && account.access == config::ACCESS_OVERALL) {
@@ -165,8 +172,7 @@ int CGatewayCommand::ChooseAccount(CCommandContext& context, config::UserInfo& a
                             "the default account has no remembered password; give -u USER");
     default:
         return context.Fail(-gateway::RESULT_NO_USER_NAME,
-                            saved.IsOpen() ? "there is no default account; give -u USER"
-                                           : saved.Error() + "; give -u USER");
+                            "there is no default account; give -u USER");
     }
 }
 

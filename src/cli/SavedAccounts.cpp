@@ -12,6 +12,9 @@ namespace {
 // The installation's plain document is read into memory whole, as "config.xml" would be.
 constexpr std::size_t kInstalledConfigLimit = 32767;
 
+// The window's account list holds this many accounts.
+constexpr std::size_t kListedAccounts = 10;
+
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
         text.remove_suffix(1);
@@ -33,17 +36,16 @@ bool CSavedAccounts::Open(const std::filesystem::path& installedConfig) {
     if (m_store.Open()) {
         return true;
     }
-    const std::string storeError(Trimmed(m_store.GetLastError()));
-    std::error_code ignored;
-    if (std::filesystem::exists(m_store.FilePath("config.xml"), ignored)) {
-        return Failed("the settings in \"config\" and \"config.xml\" cannot be read (" +
-                      storeError + ")");
+    // A "config" that cannot be read, or a folder where none can be made, is reported;
+    // only a folder without any settings starts from the installation's document.
+    if (!m_store.FoundNoSettings()) {
+        return Failed(m_store.Problem());
     }
     std::string document;
     if (platform::ReadFileUpTo(installedConfig, kInstalledConfigLimit, document) !=
             platform::ReadFileStatus::Ok ||
         !m_store.LoadXml(document)) {
-        return Failed("there are no settings here: no readable \"config\", no \"config.xml\", "
+        return Failed("there are no settings here: no \"config\", no \"config.xml\", "
                       "and no usable " +
                       installedConfig.string());
     }
@@ -51,7 +53,12 @@ bool CSavedAccounts::Open(const std::filesystem::path& installedConfig) {
 }
 
 config::ServerSettings CSavedAccounts::ServerSettings() {
-    return m_open ? m_store.GetServerSettings() : config::ServerSettings{};
+    if (m_open) {
+        return m_store.GetServerSettings();
+    }
+    // The deployment's own document still says where the gateway is; it is only read.
+    config::CVORNXMLConfig plain;
+    return plain.Load() ? plain.GetServerSettings() : config::ServerSettings{};
 }
 
 bool CSavedAccounts::LoadAccounts(std::vector<config::UserInfo>& accounts,
@@ -59,10 +66,15 @@ bool CSavedAccounts::LoadAccounts(std::vector<config::UserInfo>& accounts,
     if (!m_open) {
         return false;
     }
-    if (!m_store.GetAllUsers(accounts)) {
+    // Only the first accounts are offered, as in the window's list.
+    std::vector<config::UserInfo> records(kListedAccounts);
+    std::size_t count = 0;
+    if (!m_store.GetUserList(records, count)) {
         return Failed("the saved accounts cannot be read (" +
                       std::string(Trimmed(m_store.GetLastError())) + ")");
     }
+    records.resize(count);
+    accounts = std::move(records);
     config::UserText name;
     defaultName = m_store.GetDefaultUser(name) ? std::string(name.View()) : std::string();
     return true;
@@ -86,7 +98,7 @@ CSavedAccounts::DefaultAccount CSavedAccounts::FindDefault(config::UserInfo& acc
 
 bool CSavedAccounts::Remember(const config::UserInfo& account, bool autoLogon) {
     if (!m_open) {
-        return false;
+        return Failed("the account was not saved, since the settings cannot be opened");
     }
     if (!m_store.AddUser(account) || !m_store.SetDefaultUser(account.username.View())) {
         return Failed("the account cannot be saved (" +
@@ -103,7 +115,7 @@ bool CSavedAccounts::PrintList(std::FILE* out) {
         return false;
     }
     for (const config::UserInfo& account : accounts) {
-        std::string line(account.username.View());
+        std::string line = Visible(account.username.View());
         line += account.access == config::ACCESS_OVERALL ? "\tpaid" : "\tfree";
         line += account.savePassword ? "\tpassword remembered" : "\tno password";
         if (account.username == defaultName) {

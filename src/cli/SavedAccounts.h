@@ -18,7 +18,8 @@ class CSavedAccounts {
 public:
     // Opens the settings of the current directory: "config", or "config.xml" sealed into
     // "config" on first use. When the directory has neither, the settings start from the
-    // installation's document installedConfig, and the first change creates "config".
+    // installation's document installedConfig, and the first change creates "config". A
+    // "config" that cannot be read is left as it is, and the settings are not open.
     explicit CSavedAccounts(const std::filesystem::path& installedConfig);
 
     bool IsOpen() const { return m_open; }
@@ -26,19 +27,21 @@ public:
     // Why the settings could not be opened or saved, in English.
     const std::string& Error() const { return m_error; }
 
+    // The Server element of the settings; when they are not open, that of a readable
+    // "config.xml", which is only read.
     config::ServerSettings ServerSettings();
 
     enum class DefaultAccount { Found, None, NoPassword };
 
     // The default account with its remembered password and access, as automatic log-on
-    // uses it. A default name with no saved account counts as none.
+    // uses it. A default name that is not among the first ten accounts counts as none.
     DefaultAccount FindDefault(config::UserInfo& account);
 
     // Saves account as the default account and sets the automatic log-on switch, as a
     // successful connect does.
     bool Remember(const config::UserInfo& account, bool autoLogon);
 
-    // Prints the saved accounts in store order, one a line, then the switches.
+    // Prints the first ten saved accounts in store order, one a line, then the switches.
     bool PrintList(std::FILE* out);
 
     // Deletes the saved account name; deleting the default account also clears the default

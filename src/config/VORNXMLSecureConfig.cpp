@@ -18,6 +18,7 @@ constexpr const char* kLoadFailed = "Error Number:%d\n";
 constexpr const char* kTooLarge = "protected data is too large";
 constexpr mode_t kSealedFileMode = 0600;
 constexpr std::string_view kCannotRead = "\"config\" cannot be read: ";
+constexpr const char* kStartAfresh = "; to start afresh, move it away";
 
 std::string SystemError(int code) {
     return std::error_code(code, std::generic_category()).message();
@@ -45,10 +46,11 @@ bool CVORNXMLSecureConfig::SealFailed(std::string_view doing, SealFailure failur
         m_machine.Read(identity, why);
         return Fail(std::string(doing) + why);
     case SealFailure::NotSealed:
-        return Fail(std::string(doing) + "it is damaged (it is not a sealed settings file)");
+        return Fail(std::string(doing) + "it is damaged (it is not a sealed settings file)" +
+                    kStartAfresh);
     case SealFailure::CannotUnseal:
         return Fail(std::string(doing) +
-                    "it was sealed on another machine, or it has been damaged");
+                    "it was sealed on another machine, or it has been damaged" + kStartAfresh);
     case SealFailure::TooLarge:
         return Fail(std::string(doing) + "the settings are larger than a sealed file may be");
     default:
@@ -92,7 +94,7 @@ CVORNXMLSecureConfig::FileState CVORNXMLSecureConfig::UnsealAndLoad(const std::s
         return FileState::Unreadable;
     }
     if (!LoadXml(text)) {
-        Fail(std::string(kCannotRead) + "it holds no well-formed settings document");
+        Fail(std::string(kCannotRead) + "it holds no well-formed settings document" + kStartAfresh);
         return FileState::Unreadable;
     }
     m_baseline = sealed;

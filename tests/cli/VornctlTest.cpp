@@ -1,10 +1,15 @@
+#include "config/ProtectData.h"
+#include "platform/FixedMachineIdentity.h"
 #include "tests/support/GatewaydProcess.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TlsTestServer.h"
+#include "tools/gatewayd/Certificates.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <memory>
@@ -329,6 +334,221 @@ TEST_F(VornctlTest, SettingsElementNamesTheGateway) {
     EXPECT_TRUE(std::filesystem::exists(s_folder->Path() / workdir / "config"));
 }
 
+// --- Settings that cannot be read -----------------------------------------------------------
+
+// The settings document of a deployment whose gateway is the suite's gatewayd.
+std::string PlainSettings(std::uint16_t port, const std::string& accounts = "") {
+    return "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<VORNClientConfig>"
+           "<Style ConPrompt=\"false\" AutoLogon=\"false\"/><Log>" +
+           accounts + "</Log><Server Host=\"localhost\" Port=\"" + std::to_string(port) +
+           "\"/></VORNClientConfig>\n";
+}
+
+enum class Damage { OtherMachine, FlippedByte, Truncated };
+
+struct UnreadableCase {
+    const char* name;
+    Damage damage;
+    std::string why; // how standard error explains it
+};
+
+void PrintTo(const UnreadableCase& unreadable, std::ostream* out) {
+    *out << unreadable.name;
+}
+
+class VornctlUnreadableSettings : public VornctlTest,
+                                  public testing::WithParamInterface<UnreadableCase> {};
+
+TEST_P(VornctlUnreadableSettings, AreReportedAndNeverReplaced) {
+    const std::string workdir = NewWorkdir(std::string("unreadable-") + GetParam().name);
+    const std::filesystem::path folder = s_folder->Path() / workdir;
+    s_folder->Write(workdir + "/config.xml", PlainSettings(s_port));
+    ASSERT_EQ(
+        Vornctl({"connect", "-u", "dave", "-p", "Dave-pass-4", "--remember-password"}, "", workdir)
+            .exitCode,
+        0);
+    std::string config = testsupport::ReadBytes(folder / "config");
+    switch (GetParam().damage) {
+    case Damage::OtherMachine: {
+        std::string error;
+        ASSERT_TRUE(
+            config::ProtectData(platform::CFixedMachineIdentity("0123456789abcdef0123456789abcdef"),
+                                PlainSettings(s_port), config, &error));
+        break;
+    }
+    case Damage::FlippedByte:
+        config[config.size() / 2] = static_cast<char>(config[config.size() / 2] ^ 0x01);
+        break;
+    case Damage::Truncated:
+        config.resize(config.size() - 10);
+        break;
+    }
+    testsupport::WriteBytes(folder / "config", config);
+
+    const std::string message = "vornctl: \"config\" cannot be read: " + GetParam().why +
+                                "; to start afresh, move it away\n";
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             {"accounts"}, {"forget", "--all"}, {"forget", "dave"}, {"connect"}}) {
+        const ProgramRun run = Vornctl(command, "", workdir);
+        EXPECT_EQ(run.exitCode, 1) << command[0];
+        EXPECT_EQ(run.err, message) << command[0];
+        EXPECT_EQ(run.out, "") << command[0];
+    }
+    // A connect with its account still goes through, to the server of config.xml, and says
+    // that nothing was saved.
+    const ProgramRun connect = testsupport::RunProgram(
+        VORNCTL_PATH,
+        {"--workdir", folder.string(), "connect", "-u", "erin", "-p", "Erin-pass-5", "--save"}, "",
+        s_folder->Path());
+    EXPECT_EQ(connect.exitCode, 0) << connect.err;
+    EXPECT_EQ(connect.out.rfind("状态\t已连接\n", 0), 0u);
+    EXPECT_EQ(connect.err, "vornctl: warning: \"config\" cannot be read: " + GetParam().why +
+                               "; to start afresh, move it away\n"
+                               "vornctl: warning: connected, but the account was not saved, "
+                               "since the settings cannot be opened\n");
+    EXPECT_EQ(testsupport::ReadBytes(folder / "config"), config);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, VornctlUnreadableSettings,
+    testing::Values(UnreadableCase{"other_machine", Damage::OtherMachine,
+                                   "it was sealed on another machine, or it has been damaged"},
+                    UnreadableCase{"flipped_byte", Damage::FlippedByte,
+                                   "it was sealed on another machine, or it has been damaged"},
+                    UnreadableCase{"truncated", Damage::Truncated,
+                                   "it was sealed on another machine, or it has been damaged"}),
+    [](const testing::TestParamInfo<UnreadableCase>& info) { return info.param.name; });
+
+TEST_F(VornctlTest, OnlyTheFirstTenAccountsAreOffered) {
+    const std::string workdir = NewWorkdir("twelve");
+    std::string accounts;
+    for (int i = 0; i < 12; ++i) {
+        accounts += "<UserInfo Username=\"u" + std::to_string(i) +
+                    "\" Access=\"domestic\" Password=\"Erin-pass-5\"/>";
+    }
+    s_folder->Write(workdir + "/config.xml",
+                    PlainSettings(s_port, accounts + "<DefaultUser>u10</DefaultUser>"));
+    const ProgramRun list = Vornctl({"accounts"}, "", workdir);
+    EXPECT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 11) << list.out;
+    EXPECT_EQ(list.out.find("u10"), std::string::npos);
+
+    const ProgramRun connect = Vornctl({"connect"}, "", workdir);
+    EXPECT_EQ(connect.exitCode, 2);
+    EXPECT_EQ(connect.err, "vornctl: there is no default account; give -u USER\n");
+}
+
+// --- Several vornctl at once ------------------------------------------------------------------
+
+TEST_F(VornctlTest, OverlappingSavesKeepEveryAccount) {
+    const std::string workdir = NewWorkdir("overlapping");
+    const std::vector<std::pair<std::string, std::string>> accounts = {{"bob", "Bob-pass-1"},
+                                                                       {"carol", "Carol pw 7"},
+                                                                       {"dave", "Dave-pass-4"},
+                                                                       {"erin", "Erin-pass-5"}};
+    std::vector<pid_t> runs;
+    for (const auto& [name, password] : accounts) {
+        runs.push_back(
+            testsupport::SpawnProgram(VORNCTL_PATH,
+                                      {"--workdir", (s_folder->Path() / workdir).string(),
+                                       "--gateway", "localhost:" + std::to_string(s_port),
+                                       "connect", "-u", name, "-p", password, "--save"},
+                                      {"", s_folder->Path() / (workdir + "-" + name + ".out"),
+                                       s_folder->Path() / (workdir + "-" + name + ".err")}));
+    }
+    for (const pid_t pid : runs) {
+        ASSERT_GT(pid, 0);
+        const std::optional<int> status = testsupport::WaitForProgram(pid);
+        ASSERT_TRUE(status.has_value());
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    }
+    const ProgramRun list = Vornctl({"accounts"}, "", workdir);
+    for (const auto& [name, password] : accounts) {
+        EXPECT_NE(list.out.find(name + "\tfree\tno password"), std::string::npos) << list.out;
+    }
+}
+
+// A scripted server on loopback that the working directory trusts.
+class VornctlScriptedServer : public testing::Test {
+protected:
+    void StartServer(std::vector<testsupport::ConnectionScript> scripts) {
+        m_server = std::make_unique<testsupport::CTlsTestServer>(
+            m_credentials.serverCertificatePem, m_credentials.serverKeyPem, std::move(scripts));
+        m_folder.Write("ca.cer", m_credentials.caCertificatePem);
+    }
+
+    std::vector<std::string> Arguments(const std::vector<std::string>& command) const {
+        std::vector<std::string> full = {"--workdir", m_folder.Path().string(), "--gateway",
+                                         "127.0.0.1:" + std::to_string(m_server->Port())};
+        full.insert(full.end(), command.begin(), command.end());
+        return full;
+    }
+
+    ProgramRun Vornctl(const std::vector<std::string>& command) const {
+        return testsupport::RunProgram(VORNCTL_PATH, Arguments(command), "", m_scratch.Path());
+    }
+
+    const gatewayd::Credentials m_credentials = gatewayd::IssueCredentials("127.0.0.1");
+    CTempFolder m_folder;
+    CTempFolder m_scratch;
+    std::unique_ptr<testsupport::CTlsTestServer> m_server;
+};
+
+const std::string kConnected =
+    "HTTP/1.0 200 OK\r\n\r\nVORNCLIENT_START SUCCESS=YES USERNAME=carol FIXRATE=NO "
+    "SCOPE=domestic DEFICIT=NO CONNECTIONS=1 BALANCE=2 IP=127.0.0.1 MESSAGE=m VORNCLIENT_END";
+
+TEST_F(VornctlScriptedServer, ForgettingDuringASlowConnectIsNotUndone) {
+    auto held = testsupport::ConnectionScript::Answer(kConnected);
+    held.held = true;
+    StartServer({held});
+    m_folder.Write("config.xml",
+                   "<VORNClientConfig><Style ConPrompt=\"false\" AutoLogon=\"true\"/><Log>"
+                   "<UserInfo Username=\"alice\" Access=\"overall\" Password=\"Secret-99\"/>"
+                   "<DefaultUser>alice</DefaultUser></Log></VORNClientConfig>");
+    ASSERT_EQ(Vornctl({"accounts"}).exitCode, 0);
+
+    const pid_t connect = testsupport::SpawnProgram(
+        VORNCTL_PATH,
+        Arguments({"connect", "-u", "carol", "-p", "Carol pw 7", "--remember-password"}),
+        {"", m_scratch / "connect.out", m_scratch / "connect.err"});
+    ASSERT_GT(connect, 0);
+    ASSERT_TRUE(m_server->WaitForHeldRequest());
+    const ProgramRun forget = Vornctl({"forget", "--all"});
+    EXPECT_EQ(forget.exitCode, 0) << forget.err;
+    m_server->Release();
+    const std::optional<int> status = testsupport::WaitForProgram(connect);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+        << testsupport::ReadFile(m_scratch / "connect.err");
+
+    EXPECT_EQ(Vornctl({"accounts"}).out, "carol\tfree\tpassword remembered\tdefault\n"
+                                         "automatic log-on: off, arrears prompt: off\n");
+}
+
+// --- Text from the server ------------------------------------------------------------------
+
+TEST_F(VornctlScriptedServer, ShowsControlCharactersFromTheServerEscaped) {
+    // "余额" in GBK: a value that would print a false balance row of its own.
+    const std::string balanceLabel = "\xD3\xE0\xB6\xEE";
+    StartServer({testsupport::ConnectionScript::Answer(
+                     "VORNCLIENT_START SUCCESS=YES USERNAME=a\n" + balanceLabel +
+                     "\t9999 FIXRATE=NO SCOPE=domestic DEFICIT=NO CONNECTIONS=\x1b[2J1 BALANCE=2 "
+                     "IP=127.0.0.1 MESSAGE=m VORNCLIENT_END"),
+                 testsupport::ConnectionScript::Answer(
+                     "VORNCLIENT_START SUCCESS=NO REASON=\x1b]0;owned\x07\r\nbad VORNCLIENT_END")});
+    const ProgramRun connected = Vornctl({"connect", "-u", "carol", "-p", "Carol pw 7"});
+    EXPECT_EQ(connected.exitCode, 0) << connected.err;
+    EXPECT_NE(connected.out.find("用户名\ta\\x0a余额\\x099999\n"), std::string::npos)
+        << connected.out;
+    EXPECT_NE(connected.out.find("当前连接\t\\x1b[2J1\n"), std::string::npos) << connected.out;
+    EXPECT_EQ(std::count(connected.out.begin(), connected.out.end(), '\n'), 9);
+
+    const ProgramRun refused = Vornctl({"connect", "-u", "carol", "-p", "Carol pw 7"});
+    EXPECT_EQ(refused.exitCode, 4);
+    EXPECT_EQ(refused.err, "vornctl: \\x1b]0;owned\\x07\\x0d\\x0abad\n");
+}
+
 TEST(VornctlHelp, DescribesEveryCommand) {
     const CTempFolder folder;
     const ProgramRun run = testsupport::RunProgram(VORNCTL_PATH, {"--help"}, "", folder.Path());
@@ -337,6 +557,11 @@ TEST(VornctlHelp, DescribesEveryCommand) {
                                 "accounts", "forget", "--auto-logon"}) {
         EXPECT_NE(run.out.find(command), std::string::npos) << command;
     }
+    // As the "disconnect all refused" case shows, every refusal of disconnect-all exits 4.
+    EXPECT_NE(run.out.find("disconnect-all: 1 missing password, 2 missing user name, 4 any "
+                           "refusal by the\n  server (a wrong password included)"),
+              std::string::npos)
+        << run.out;
 }
 
 } // namespace

@@ -94,7 +94,8 @@ void PrintTo(const FileStateCase& fileState, std::ostream* out) {
 class OpenFileStates : public testing::TestWithParam<FileStateCase> {};
 
 constexpr const char* kForeign =
-    "\"config\" cannot be read: it was sealed on another machine, or it has been damaged";
+    "\"config\" cannot be read: it was sealed on another machine, or it has been damaged; to "
+    "start afresh, move it away";
 constexpr const char* kNoSettings =
     "there are no settings here: neither \"config\" nor \"config.xml\"";
 
@@ -167,7 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Outcome::Unchanged, kForeign},
         FileStateCase{
             "truncated_with_config_xml", SealedFile::Truncated, true, false, "", Outcome::Unchanged,
-            "\"config\" cannot be read: it is damaged (it is not a sealed settings file)"},
+            "\"config\" cannot be read: it is damaged (it is not a sealed settings file); to "
+            "start afresh, move it away"},
         // An empty file holds nothing to lose.
         FileStateCase{"empty_with_config_xml", SealedFile::Empty, true, true, "plain.example:1",
                       Outcome::Installed, ""},

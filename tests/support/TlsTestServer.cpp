@@ -106,6 +106,7 @@ CTlsTestServer::~CTlsTestServer() {
     // The byte is never read, so every later wait of the server thread ends at once.
     const char stop = 's';
     [[maybe_unused]] const ssize_t ignored = write(m_wakeWrite, &stop, 1);
+    Release();
     m_thread.join();
     close(m_wakeRead);
     close(m_wakeWrite);
@@ -116,6 +117,26 @@ CTlsTestServer::~CTlsTestServer() {
 bool CTlsTestServer::WaitForServed(std::size_t count) {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, kServedLimit, [&] { return m_requests.size() >= count; });
+}
+
+bool CTlsTestServer::WaitForHeldRequest() {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, kServedLimit, [&] { return m_holding; });
+}
+
+void CTlsTestServer::Release() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_released = true;
+    }
+    m_changed.notify_all();
+}
+
+void CTlsTestServer::HoldAnswer(Deadline deadline) {
+    std::unique_lock lock(m_mutex);
+    m_holding = true;
+    m_changed.notify_all();
+    m_changed.wait_until(lock, deadline, [&] { return m_released; });
 }
 
 int CTlsTestServer::AcceptedConnections() const {
@@ -198,6 +219,9 @@ void CTlsTestServer::ServeTls(int fd, const ConnectionScript& script, Deadline d
         switch (script.kind) {
         case ConnectionScript::Kind::Answer:
             ReadRequest(ssl, fd, deadline, true, received);
+            if (script.held) {
+                HoldAnswer(deadline);
+            }
             SendAnswer(ssl, fd, deadline, script);
             break;
         case ConnectionScript::Kind::AnswerAndStayOpen:

@@ -27,6 +27,8 @@ struct ConnectionScript {
     std::string answer;
     // 0 sends the answer in one write; otherwise in writes of 1 to maxChunk bytes each.
     std::size_t maxChunk = 0;
+    // The answer waits, once the request is in, until the test calls Release().
+    bool held = false;
 
     static ConnectionScript Answer(std::string answer, std::size_t maxChunk = 0);
     static ConnectionScript Of(Kind kind, std::string answer = {});
@@ -49,6 +51,11 @@ public:
     // Waits until count connections have been served to their end; false when that does
     // not happen within a generous bound.
     bool WaitForServed(std::size_t count);
+
+    // Waits until a held answer's request has arrived; false when none does within the
+    // bound. Release lets the held answer go (and any later one).
+    bool WaitForHeldRequest();
+    void Release();
 
     int AcceptedConnections() const;
     int CompletedHandshakes() const;
@@ -73,6 +80,8 @@ private:
                      std::string& received);
     bool SendAnswer(SSL* ssl, int fd, Deadline deadline, const ConnectionScript& script);
     void DrainUntilClosed(int fd, Deadline deadline) const;
+    // Blocks a held answer until Release, the bound, or the server's end.
+    void HoldAnswer(Deadline deadline);
 
     SSL_CTX* m_ctx = nullptr;
     int m_listenFd = -1;
@@ -87,6 +96,8 @@ private:
     int m_accepted = 0;
     int m_handshakes = 0;
     bool m_applicationBytes = false;
+    bool m_holding = false;
+    bool m_released = false;
     std::vector<std::string> m_requests;
 };
 
