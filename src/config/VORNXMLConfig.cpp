@@ -406,15 +406,6 @@ bool CVORNXMLConfig::GetUserList(std::span<UserInfo> records, std::size_t& count
     return true;
 }
 
-bool CVORNXMLConfig::GetAllUsers(std::vector<UserInfo>& users) {
-    std::vector<UserInfo> collected;
-    if (!CollectUsers(static_cast<std::size_t>(-1), collected)) {
-        return false;
-    }
-    users = std::move(collected);
-    return true;
-}
-
 bool CVORNXMLConfig::AddUser(const UserInfo& record) {
     DeleteUser(record.username.View());
     pugi::xpath_node log;

@@ -65,9 +65,6 @@ public:
     // matched, or when the search met an account without a name before finding one.
     virtual bool DeleteUser(std::string_view name);
 
-    // Every saved account in document order, as GetUserList without a capacity.
-    bool GetAllUsers(std::vector<UserInfo>& users);
-
     // The optional Server element. Fields that are missing or unusable stay empty.
     ServerSettings GetServerSettings();
 

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <ostream>
 
@@ -252,9 +253,10 @@ TEST_F(SecureSave, SealsTheDocumentAndOneNul) {
 
     CVORNXMLSecureConfig reopened(m_folder.Path(), kThisMachine);
     ASSERT_TRUE(reopened.Open());
-    std::vector<config::UserInfo> users;
-    ASSERT_TRUE(reopened.GetAllUsers(users));
-    ASSERT_EQ(users.size(), 1u);
+    std::array<config::UserInfo, 10> users;
+    std::size_t count = 0;
+    ASSERT_TRUE(reopened.GetUserList(users, count));
+    ASSERT_EQ(count, 1u);
     EXPECT_EQ(users[0].password.View(), "secret");
     config::UserText name;
     ASSERT_TRUE(reopened.GetDefaultUser(name));
@@ -344,11 +346,12 @@ TEST_F(SecureSave, TakesTheLargestDocumentThatLoadCanReadBack) {
 std::vector<std::string> SavedNames(const std::filesystem::path& folder) {
     CVORNXMLSecureConfig store(folder, kThisMachine);
     EXPECT_TRUE(store.Open()) << store.Problem();
-    std::vector<config::UserInfo> users;
-    EXPECT_TRUE(store.GetAllUsers(users));
+    std::array<config::UserInfo, 10> users;
+    std::size_t count = 0;
+    EXPECT_TRUE(store.GetUserList(users, count));
     std::vector<std::string> names;
-    for (const config::UserInfo& user : users) {
-        names.emplace_back(user.username.View());
+    for (std::size_t i = 0; i < count; ++i) {
+        names.emplace_back(users[i].username.View());
     }
     return names;
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -100,9 +101,10 @@ TEST(InstalledConfig, OpensAndNamesTheDeployment) {
     store.SetAutoLogon(true);
     EXPECT_FALSE(store.GetConPrompt());
     EXPECT_TRUE(store.GetAutoLogon());
-    std::vector<config::UserInfo> users;
-    ASSERT_TRUE(store.GetAllUsers(users));
-    EXPECT_TRUE(users.empty());
+    std::array<config::UserInfo, 10> users;
+    std::size_t count = 1;
+    ASSERT_TRUE(store.GetUserList(users, count));
+    EXPECT_EQ(count, 0u);
 
     // Every heartbeat entry is a server, a colon and a decimal port.
     config::HBSText entries[3];

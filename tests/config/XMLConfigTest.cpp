@@ -302,16 +302,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"c", "", false, config::ACCESS_DOMESTIC}}}),
     [](const testing::TestParamInfo<ListCase>& info) { return info.param.name; });
 
-TEST(UserList, AllUsersHaveNoCapacity) {
-    CVORNXMLConfig store;
-    ASSERT_TRUE(store.LoadXml(Doc(ManyUsers(12))));
-    std::vector<config::UserInfo> users;
-    ASSERT_TRUE(store.GetAllUsers(users));
-    ASSERT_EQ(users.size(), 12u);
-    EXPECT_EQ(users.front().username.View(), "u0");
-    EXPECT_EQ(users.back().username.View(), "u11");
-}
-
 // --- Text getters ---------------------------------------------------------------------------
 
 using TextGetter = bool (*)(CVORNXMLConfig&, std::string&);
@@ -568,9 +558,10 @@ TEST(PlainFile, IsGbkOnDiskAndReadBack) {
 
     CVORNXMLConfig reread(folder.Path());
     ASSERT_TRUE(reread.Load());
-    std::vector<config::UserInfo> users;
-    ASSERT_TRUE(reread.GetAllUsers(users));
-    ASSERT_EQ(users.size(), 1u);
+    std::array<config::UserInfo, 10> users;
+    std::size_t count = 0;
+    ASSERT_TRUE(reread.GetUserList(users, count));
+    ASSERT_EQ(count, 1u);
     EXPECT_EQ(users[0].username.View(), kGbkName);
     EXPECT_EQ(users[0].password.View(), kGbkPassword);
 }
