@@ -156,11 +156,7 @@ bool CSavedAccounts::ForgetAll() {
 }
 
 bool CSavedAccounts::Save() {
-    if (!m_store.Save()) {
-        return Failed("the settings cannot be saved (" +
-                      std::string(Trimmed(m_store.GetLastError())) + ")");
-    }
-    return true;
+    return m_store.Save() || Failed(m_store.Problem());
 }
 
 bool CSavedAccounts::Failed(std::string what) {

@@ -125,7 +125,7 @@ bool CVORNXMLSecureConfig::TakeLock(platform::CFileLock& lock) {
         return Fail("another program is changing the settings (\"config.lock\" stays locked); "
                     "try again");
     }
-    return Fail("the settings cannot be changed: \"config.lock\" cannot be opened: " +
+    return Fail("the settings cannot be written: \"config.lock\" cannot be opened: " +
                 SystemError(code));
 }
 

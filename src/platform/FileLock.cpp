@@ -19,7 +19,12 @@ int OpenLockFile(const std::filesystem::path& path) {
         return fd;
     }
     // A lock file that another user made, or one on a read-only disk, locks as well read-only.
-    return open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int refused = errno;
+    const int readOnly = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (readOnly < 0) {
+        errno = refused; // why it could not be made tells more than that it is missing
+    }
+    return readOnly;
 }
 
 } // namespace
