@@ -75,7 +75,8 @@ bool Measure(const char* name, const std::string& document, int count) {
 
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::max(1, std::stoi(argv[1])) : 20;
-    const bool indented = Measure("indented 31 KB", IndentedDocument(31 * 1024), count);
+    const bool indented =
+        Measure("indented 31 KB", IndentedDocument(std::size_t{31} * 1024), count);
     const bool nested = Measure("nested 1000 deep", NestedDocument(1000), count);
     return indented && nested ? 0 : 1;
 }
