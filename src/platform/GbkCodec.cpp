@@ -123,6 +123,34 @@ std::string DescribeUtf8Character(std::string_view text) {
     return name;
 }
 
+// The length of the well-formed UTF-8 sequence at the start of text, or 1 when there is
+// none, so that a stray byte is skipped alone.
+size_t SequenceOrByteLength(std::string_view text) {
+    const size_t length = Utf8SequenceLength(static_cast<unsigned char>(text.front()));
+    if (length == 0 || length > text.size() || FindInvalidUtf8(text.substr(0, length)) == 0) {
+        return 1;
+    }
+    return length;
+}
+
+// Converts text, putting replacement in place of each piece that cannot be converted; the
+// piece is skip(rest) bytes long. Empty when the system cannot convert at all.
+template <typename Skip>
+std::string ConvertForDisplay(const char* to, const char* from, std::string_view text,
+                              std::string_view replacement, Skip skip) {
+    CIconv converter(to, from);
+    std::string shown;
+    if (!converter.IsOpen()) {
+        return shown;
+    }
+    std::string_view rest = text;
+    while (converter.Convert(rest, shown) != 0 && !rest.empty()) {
+        shown += replacement;
+        rest.remove_prefix(skip(rest));
+    }
+    return shown;
+}
+
 std::string ByteOffsetText(size_t offset) {
     return " at byte " + std::to_string(offset);
 }
@@ -183,17 +211,12 @@ ConvertedText GbkToUtf8(std::string_view gbk) {
 }
 
 std::string GbkToUtf8ForDisplay(std::string_view gbk) {
-    CIconv converter(kUtf8, kGbk);
-    std::string shown;
-    if (!converter.IsOpen()) {
-        return shown;
-    }
-    std::string_view rest = gbk;
-    while (converter.Convert(rest, shown) != 0 && !rest.empty()) {
-        shown += "\xEF\xBF\xBD";
-        rest.remove_prefix(1);
-    }
-    return shown;
+    return ConvertForDisplay(kUtf8, kGbk, gbk, "\xEF\xBF\xBD",
+                             [](std::string_view) { return std::size_t{1}; });
+}
+
+std::string Utf8ToGbkForDisplay(std::string_view utf8) {
+    return ConvertForDisplay(kGbk, kUtf8, utf8, "?", SequenceOrByteLength);
 }
 
 std::string GbkFromLiteral(std::string_view utf8) {

@@ -31,6 +31,11 @@ ConvertedText GbkToUtf8(std::string_view gbk);
 // becomes U+FFFD, so text from the network can always be shown.
 std::string GbkToUtf8ForDisplay(std::string_view gbk);
 
+// Converts UTF-8 to GBK for display: every character that GBK cannot hold, and every
+// byte that does not start a UTF-8 character, becomes '?', so text from the network can
+// always be kept in GBK.
+std::string Utf8ToGbkForDisplay(std::string_view utf8);
+
 // Converts one of the program's own UTF-8 literals to GBK. The program's texts are all
 // representable in GBK, so a failure is a programming error and aborts.
 std::string GbkFromLiteral(std::string_view utf8);

@@ -61,6 +61,29 @@ TEST(GbkCodec, DisplayReplacesWhatIsNotGbkAndKeepsTheRest) {
               "a\xEF\xBF\xBD口b\xEF\xBF\xBD");
 }
 
+TEST(GbkCodec, DisplayInGbkReplacesWhatGbkCannotHoldAndKeepsTheRest) {
+    struct Case {
+        std::string utf8;
+        std::string gbk;
+    };
+    for (const Case& c : {
+             Case{"公告", "\xB9\xAB\xB8\xE6"},
+             Case{"a😀b", "a?b"}, // outside GBK
+             Case{"a\xFF"
+                  "b",
+                  "a?b"}, // a byte that starts nothing
+             Case{"\xE5\x85"
+                  "<",
+                  "?"
+                  "?"
+                  "<"},                       // a cut sequence, then ASCII kept
+             Case{"x\xED\xA0\x80y", "x???y"}, // a surrogate, byte by byte
+             Case{"", ""},
+         }) {
+        EXPECT_EQ(platform::Utf8ToGbkForDisplay(c.utf8), c.gbk) << c.utf8;
+    }
+}
+
 TEST(GbkCodec, EmptyTextConvertsToEmptyText) {
     EXPECT_TRUE(Utf8ToGbk("").Ok());
     EXPECT_TRUE(GbkToUtf8("").Ok());

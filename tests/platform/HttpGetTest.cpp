@@ -1,22 +1,19 @@
 #include "platform/HttpGet.h"
 
-#include "tests/support/GatewaydProcess.h"
+#include "tests/support/GatewaydSite.h"
 #include "tests/support/LoopbackSocket.h"
-#include "tests/support/TempFolder.h"
 #include "tests/support/TlsTestServer.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <memory>
 #include <thread>
 
 namespace {
 
-using testsupport::CGatewaydProcess;
+using testsupport::CGatewaydSite;
 using testsupport::CSilentListener;
-using testsupport::CTempFolder;
 
 constexpr const char* kAnnouncementPath = "/announce/vornmsg.xml";
 constexpr const char* kIpMacPath = "/ipmac/w5hqey";
@@ -37,48 +34,25 @@ std::string Scrambled(std::string bytes) {
     return bytes;
 }
 
-// One gatewayd for the suite, serving the two documents from files the tests rewrite.
+// One gatewayd for the suite; each test publishes what it needs.
 class HttpGet : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        s_folder = std::make_unique<CTempFolder>();
-        s_gatewayd = std::make_unique<CGatewaydProcess>(s_folder->Path());
-        const std::optional<std::uint16_t> port =
-            s_gatewayd->StartSite(s_folder->Path(), {"--ipmac-file", IpMacFile().string(),
-                                                     "--announce-file", AnnounceFile().string()});
-        ASSERT_TRUE(port) << s_gatewayd->Stderr();
-        s_port = *port;
-    }
-
-    static void TearDownTestSuite() {
-        s_gatewayd->Signal(SIGTERM);
-        s_gatewayd->WaitForExit();
-        s_gatewayd.reset();
-        s_folder.reset();
-    }
-
-    void SetUp() override {
-        std::filesystem::remove(IpMacFile());
-        std::filesystem::remove(AnnounceFile());
-    }
-
-    static std::filesystem::path IpMacFile() { return s_folder->Path() / "ipmac.xml"; }
-    static std::filesystem::path AnnounceFile() { return s_folder->Path() / "vornmsg.xml"; }
+    static void SetUpTestSuite() { s_site = std::make_unique<CGatewaydSite>(); }
+    static void TearDownTestSuite() { s_site.reset(); }
+    void SetUp() override { s_site->Withdraw(); }
 
     static bool Get(const std::string& path, std::size_t maxBody, platform::HttpResponse& response,
                     std::string& error) {
-        return platform::HttpGet("127.0.0.1", s_port, path, maxBody, response, error);
+        return platform::HttpGet("127.0.0.1", s_site->Port(), path, maxBody, response, error);
     }
 
-    static inline std::unique_ptr<CTempFolder> s_folder;
-    static inline std::unique_ptr<CGatewaydProcess> s_gatewayd;
-    static inline std::uint16_t s_port = 0;
+    static inline std::unique_ptr<CGatewaydSite> s_site;
 };
 
 TEST_F(HttpGet, ReceivesTheDocumentsAsTheServerSendsThem) {
     const std::string document = AllBytes(3000);
-    testsupport::WriteBytes(AnnounceFile(), document);
-    testsupport::WriteBytes(IpMacFile(), document);
+    s_site->PublishAnnouncements(document);
+    s_site->PublishIpMac(document);
 
     platform::HttpResponse announcement;
     std::string error;
@@ -117,7 +91,7 @@ TEST_F(HttpGet, KeepsAtMostTheBoundAndSaysWhenItCut) {
     for (const Case& c : {Case{4096, 4096, false}, Case{4097, 4096, true},
                           Case{200'000, 4096, true}, Case{1, 0, true}, Case{0, 0, false}}) {
         const std::string document = AllBytes(c.documentLength);
-        testsupport::WriteBytes(AnnounceFile(), document);
+        s_site->PublishAnnouncements(document);
         platform::HttpResponse response;
         std::string error;
         ASSERT_TRUE(Get(kAnnouncementPath, c.bound, response, error)) << error;
@@ -128,7 +102,7 @@ TEST_F(HttpGet, KeepsAtMostTheBoundAndSaysWhenItCut) {
 }
 
 TEST_F(HttpGet, NeverGoesThroughTheEnvironmentsProxy) {
-    testsupport::WriteBytes(AnnounceFile(), "<message-list/>");
+    s_site->PublishAnnouncements("<message-list/>");
     // A proxy that refuses every connection: a request sent through it would fail.
     const std::string proxy =
         "http://127.0.0.1:" + std::to_string(testsupport::UnusedLoopbackPort());
