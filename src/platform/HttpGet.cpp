@@ -49,6 +49,14 @@ CURLcode InitialiseLibrary() {
     return result;
 }
 
+// An IPv6 address may come in the brackets of a URL; the brackets are not part of it.
+std::string WithoutBrackets(const std::string& host) {
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+        return host.substr(1, host.size() - 2);
+    }
+    return host;
+}
+
 bool IsUsableHost(const std::string& host) {
     return !host.empty() && std::all_of(host.begin(), host.end(), [](unsigned char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
@@ -163,7 +171,8 @@ bool HttpGet(const std::string& host, std::uint16_t port, const std::string& pat
 bool HttpGet(const std::string& host, std::uint16_t port, const std::string& path,
              std::size_t maxBody, HttpResponse& response, std::string& error,
              std::chrono::milliseconds timeout, const std::stop_token& stop) {
-    if (!IsUsableHost(host) || !IsUsablePath(path)) {
+    const std::string bareHost = WithoutBrackets(host);
+    if (!IsUsableHost(bareHost) || !IsUsablePath(path)) {
         error = "not a usable host and path for an HTTP request";
         return false;
     }
@@ -176,7 +185,7 @@ bool HttpGet(const std::string& host, std::uint16_t port, const std::string& pat
         error = "cannot create an HTTP request";
         return false;
     }
-    const std::string url = Url(host, port, path);
+    const std::string url = Url(bareHost, port, path);
     // libcurl takes 0 for no limit at all; the shortest bound it knows is 1 ms.
     const long timeoutMs = std::max<long>(1, static_cast<long>(timeout.count()));
     BodySink sink;

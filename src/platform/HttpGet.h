@@ -17,7 +17,7 @@ struct HttpResponse {
 
 // One plain-HTTP GET of http://host:port<path>, user agent "VORNClient", never through a
 // proxy whatever the environment says, connect and transfer bounded together by timeout.
-// host is a host name or a numeric address (an IPv6 one without brackets); path starts
+// host is a host name or a numeric address (an IPv6 one with or without brackets); path starts
 // with '/'. Redirects are not followed and no other protocol than HTTP is spoken. Once the
 // body passes maxBody bytes the transfer ends there: the response keeps the first maxBody
 // bytes and says truncated.

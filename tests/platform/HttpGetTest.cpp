@@ -176,6 +176,8 @@ TEST(HttpGetFailure, GivesAOneLineReasonAndLeavesTheResponseAlone) {
         {"host_with_a_path", "127.0.0.1/x", 80, "/", "not a usable host"},
         {"host_with_credentials", "user@127.0.0.1", 80, "/", "not a usable host"},
         {"empty_host", "", 80, "/", "not a usable host"},
+        {"empty_brackets", "[]", 80, "/", "not a usable host"},
+        {"bracketed_ipv6", "[::1]", testsupport::UnusedLoopbackPort(), "/", "GET http://[::1]:"},
         {"relative_path", "127.0.0.1", 80, "x", "not a usable host and path"},
         {"path_with_a_line_break", "127.0.0.1", 80, "/a\r\nX: y", "not a usable host and path"},
     };
