@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "cli/AccountsCommand.h"
+#include "cli/AnnouncementsCommand.h"
 #include "cli/ForgetCommand.h"
 #include "cli/GatewayCommand.h"
 
@@ -23,6 +24,7 @@ constexpr const char* kFooter = R"(Synopsis:
   disconnect-all -u USER [PASSWORD]
   accounts
   forget NAME | forget --all
+  announcements
 
 Password (one of):
   -p, --password PASS read it from the command line (visible to other users)
@@ -40,6 +42,7 @@ Exit status:
   server (a wrong password included) and any other failure
   accounts and forget: 0 success, 1 the settings could not be read or saved, or
   there is no such account
+  announcements: 0 the document was downloaded, 4 it was not
   Control characters in the server's text are shown escaped, as \x1b.)";
 
 constexpr const char* kSubcommandFooter = "Exit status: see 'vornctl --help'.";
@@ -93,6 +96,7 @@ CCommandLine::CCommandLine() : m_app(kDescription, "vornctl") {
     Add(std::make_unique<CGatewayCommand>(CGatewayCommand::Action::DisconnectAll));
     Add(std::make_unique<CAccountsCommand>());
     Add(std::make_unique<CForgetCommand>());
+    Add(std::make_unique<CAnnouncementsCommand>());
 }
 
 void CCommandLine::AddGlobalOptions() {

@@ -211,6 +211,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"accounts -u a", "unknown option \"-u\"", "Try 'vornctl accounts --help'."},
         UsageCase{"accounts connect", "unexpected argument \"connect\"",
                   "Try 'vornctl accounts --help'."},
+        UsageCase{"announcements all", "unexpected argument \"all\"",
+                  "Try 'vornctl announcements --help'."},
         UsageCase{"connect -u a --range all", "--range: all not in {free,paid}", kConnect},
         UsageCase{"connect -u a --range", "--range: 1 required free|paid missing", kConnect},
         UsageCase{"connect -u a -p x --password-stdin", "--password excludes --password-stdin",

@@ -554,7 +554,7 @@ TEST(VornctlHelp, DescribesEveryCommand) {
     const ProgramRun run = testsupport::RunProgram(VORNCTL_PATH, {"--help"}, "", folder.Path());
     EXPECT_EQ(run.exitCode, 0);
     for (const char* command : {"connect", "disconnect", "disconnect-all", "--password-stdin",
-                                "accounts", "forget", "--auto-logon"}) {
+                                "accounts", "forget", "--auto-logon", "announcements"}) {
         EXPECT_NE(run.out.find(command), std::string::npos) << command;
     }
     // As the "disconnect all refused" case shows, every refusal of disconnect-all exits 4.
