@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the client against the bundled gateway server: starts gatewayd with a demo account,
-# connects with vornctl, shows the status rows, and disconnects again.
+# connects with vornctl, shows the status rows, disconnects again, and lists the operator's
+# announcements.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,8 +23,18 @@ connection-limit = 2
 arrears-mode = no
 ACCOUNTS
 
+# The operator's announcements, published as GBK like the real site does.
+iconv -f UTF-8 -t GBK >"$demo/vornmsg.xml" <<'ANNOUNCEMENTS'
+<?xml version="1.0" encoding="GBK"?>
+<message-list>
+  <message><title>周六凌晨网络维护</title><body>02:00至04:00暂停服务。</body><url>http://localhost/notice/1</url></message>
+  <message><title>校园卡自助缴费已开通</title><body>可在校园卡网站缴纳网费。</body><url>http://localhost/notice/2</url></message>
+</message-list>
+ANNOUNCEMENTS
+
 build/release/tools/gatewayd/gatewayd --dir "$demo/gateway" --accounts "$demo/accounts.ini" \
-    --tls-port 0 --port-file "$demo/port" >"$demo/gatewayd.log" 2>&1 &
+    --tls-port 0 --http-port 0 --announce-file "$demo/vornmsg.xml" --port-file "$demo/port" \
+    >"$demo/gatewayd.log" 2>&1 &
 gatewayd_pid=$!
 trap 'kill "$gatewayd_pid" 2>/dev/null || true; wait "$gatewayd_pid" 2>/dev/null || true' EXIT
 
@@ -33,7 +44,9 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -s "$demo/port" ] || { echo "gatewayd did not start" >&2; exit 1; }
-port=$(cat "$demo/port")
+# The TLS port is alone on the first line, the HTTP port follows as "http PORT".
+port=$(head -n 1 "$demo/port")
+http_port=$(awk '$1 == "http" { print $2 }' "$demo/port")
 cp "$demo/gateway/ca.cer" "$demo/client/ca.cer"
 # The client's own settings name the bundled server; they are sealed into "config" on first use.
 cat >"$demo/client/config.xml" <<SETTINGS
@@ -44,7 +57,7 @@ cat >"$demo/client/config.xml" <<SETTINGS
   <HBSCam>127.0.0.1:5430</HBSCam>
   <HBSDom>127.0.0.1:5431</HBSDom>
   <HBSInt>127.0.0.1:5432</HBSInt>
-  <Server Host="localhost" Port="$port" HttpPort="80"/>
+  <Server Host="localhost" Port="$port" HttpPort="$http_port"/>
 </VORNClientConfig>
 SETTINGS
 
@@ -59,3 +72,4 @@ run accounts
 run disconnect -u student -p Campus-2026
 run connect
 run disconnect-all -u student -p Campus-2026
+run announcements
