@@ -3,6 +3,7 @@
 #include "announce/AnnouncementDocument.h"
 #include "platform/HttpGet.h"
 
+#include <exception>
 #include <system_error>
 
 namespace announce {
@@ -41,7 +42,11 @@ void CVORNNotification::Stop() {
 void CVORNNotification::FeedThreadProc() {
     const std::stop_token stop = m_stop.get_token();
     while (!stop.stop_requested()) {
-        Cycle();
+        try {
+            Cycle();
+        } catch (const std::exception&) {
+            // Out of memory: this round is lost, the next one may do better.
+        }
         std::unique_lock lock(m_waitMutex);
         m_wait.wait_for(lock, stop, m_period, [] { return false; });
     }
