@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Starts program with arguments as they are, never through a shell (posix_spawn), and does
+// not wait for it; its end is collected on a thread of its own so it leaves no zombie
+// behind. The child inherits the working directory and the environment. Answers false with
+// a one-line English reason when it could not be started (missing, not executable). Safe
+// to call from any thread.
+bool StartDetached(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                   std::string& error);
+
+// The first executable file named name in the folders of PATH; empty when there is none.
+std::filesystem::path FindOnPath(std::string_view name);
+
+// Opens file in the application the desktop uses for its type (for a text file, the text
+// editor) through xdg-open; as StartDetached.
+bool OpenInDesktopApplication(const std::filesystem::path& file, std::string& error);
+
+} // namespace platform
