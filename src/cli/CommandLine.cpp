@@ -3,6 +3,7 @@
 #include "cli/AccountsCommand.h"
 #include "cli/ForgetCommand.h"
 #include "cli/GatewayCommand.h"
+#include "cli/ReportCommand.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,8 +13,9 @@ namespace cli {
 namespace {
 
 constexpr const char* kDescription =
-    "Opens and closes connections at the campus network gateway, and keeps the saved\n"
-    "accounts of the working directory. Each command has its own --help.";
+    "Opens and closes connections at the campus network gateway, keeps the saved\n"
+    "accounts of the working directory, and reports the network state. Each command has\n"
+    "its own --help.";
 
 constexpr const char* kFooter = R"(Synopsis:
   connect -u USER [PASSWORD] [--range free|paid] [--save] [--remember-password]
@@ -23,6 +25,7 @@ constexpr const char* kFooter = R"(Synopsis:
   disconnect-all -u USER [PASSWORD]
   accounts
   forget NAME | forget --all
+  report
 
 Password (one of):
   -p, --password PASS read it from the command line (visible to other users)
@@ -40,6 +43,8 @@ Exit status:
   server (a wrong password included) and any other failure
   accounts and forget: 0 success, 1 the settings could not be read or saved, or
   there is no such account
+  report: 0 nsr.txt was written (a part that could not be read is a warning),
+  4 it could not be written
   Control characters in the server's text are shown escaped, as \x1b.)";
 
 constexpr const char* kSubcommandFooter = "Exit status: see 'vornctl --help'.";
@@ -93,6 +98,7 @@ CCommandLine::CCommandLine() : m_app(kDescription, "vornctl") {
     Add(std::make_unique<CGatewayCommand>(CGatewayCommand::Action::DisconnectAll));
     Add(std::make_unique<CAccountsCommand>());
     Add(std::make_unique<CForgetCommand>());
+    Add(std::make_unique<CReportCommand>());
 }
 
 void CCommandLine::AddGlobalOptions() {
