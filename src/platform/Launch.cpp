@@ -11,20 +11,25 @@
 
 namespace platform {
 
+CArgumentVector::CArgumentVector(const std::filesystem::path& program,
+                                 const std::vector<std::string>& arguments)
+    : m_words{program.string()} {
+    m_words.insert(m_words.end(), arguments.begin(), arguments.end());
+    m_argv.reserve(m_words.size() + 1);
+    for (std::string& word : m_words) {
+        m_argv.push_back(word.data());
+    }
+    m_argv.push_back(nullptr);
+}
+
 bool StartDetached(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                    std::string& error) {
-    std::vector<std::string> words = {program.string()};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    argv.reserve(words.size() + 1);
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
+    const CArgumentVector argv(program, arguments);
     pid_t pid = -1;
-    const int failure = posix_spawn(&pid, words[0].c_str(), nullptr, nullptr, argv.data(), environ);
+    const int failure = posix_spawn(&pid, argv.Program(), nullptr, nullptr, argv.Argv(), environ);
     if (failure != 0) {
-        error = "cannot start " + words[0] + ": " + std::generic_category().message(failure);
+        error =
+            "cannot start " + program.string() + ": " + std::generic_category().message(failure);
         return false;
     }
     std::thread([pid] {
