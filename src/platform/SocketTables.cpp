@@ -96,7 +96,7 @@ bool ParseSocketTable(std::string_view text, std::vector<SocketLine>& lines, std
 
 bool ReadTcpSockets(std::vector<TcpRow>& rows, std::string& error) {
     std::vector<SocketLine> lines;
-    if (!ReadTable("/proc/net/tcp", lines, error)) {
+    if (!ReadTable("/proc/thread-self/net/tcp", lines, error)) {
         return false;
     }
     std::vector<TcpRow> read;
@@ -114,7 +114,7 @@ bool ReadTcpSockets(std::vector<TcpRow>& rows, std::string& error) {
 
 bool ReadUdpSockets(std::vector<Endpoint>& rows, std::string& error) {
     std::vector<SocketLine> lines;
-    if (!ReadTable("/proc/net/udp", lines, error)) {
+    if (!ReadTable("/proc/thread-self/net/udp", lines, error)) {
         return false;
     }
     std::vector<Endpoint> read;

@@ -20,8 +20,9 @@ struct SocketLine {
 // untouched then.
 bool ParseSocketTable(std::string_view text, std::vector<SocketLine>& lines, std::string& error);
 
-// The IPv4 TCP sockets of the calling process's network namespace with their report
-// states, sorted by local and then remote endpoint (addresses compared as numbers).
+// The IPv4 TCP sockets of the calling thread's network namespace (/proc/thread-self/net/tcp)
+// with their report states, sorted by local and then remote endpoint (addresses compared
+// as numbers).
 bool ReadTcpSockets(std::vector<TcpRow>& rows, std::string& error);
 
 // The local endpoints of the IPv4 UDP sockets, sorted the same way.
