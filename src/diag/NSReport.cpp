@@ -2,7 +2,9 @@
 
 #include "diag/ReportTables.h"
 #include "platform/BinaryFile.h"
+#include "platform/GbkCodec.h"
 #include "platform/Ipv4.h"
+#include "platform/Launch.h"
 
 #include <array>
 #include <cstdio>
@@ -98,6 +100,17 @@ int CNSReport::Report() {
         m_openReport(std::filesystem::absolute(ReportPath()));
     }
     return 0;
+}
+
+CNSReport::OpenReport CNSReport::TextEditor(platform::CMessageBox& messageBox) {
+    return [&messageBox](const std::filesystem::path& report) {
+        std::string error;
+        if (!platform::OpenInDesktopApplication(report, error)) {
+            const platform::ConvertedText reason = platform::Utf8ToGbk(error);
+            messageBox.Inform("Fail to open the report in a text editor" +
+                              (reason.Ok() ? ": " + reason.text : std::string()));
+        }
+    };
 }
 
 int CNSReport::WriteTitle(std::string& file) {

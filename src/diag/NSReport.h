@@ -39,6 +39,10 @@ public:
     // object are serialised; safe to call from any thread.
     int Report();
 
+    // The desktop's opener: hands the report to the text editor through xdg-open and does
+    // not wait for it; when no editor can be started, messageBox says so.
+    static OpenReport TextEditor(platform::CMessageBox& messageBox);
+
     // Where Report writes.
     std::filesystem::path ReportPath() const { return m_folder / kFileName; }
 

@@ -2,6 +2,7 @@
 
 #include "platform/FixedNetworkState.h"
 #include "platform/ScriptedMessageBox.h"
+#include "tests/support/StandIn.h"
 #include "tests/support/TempFolder.h"
 
 #include <arpa/inet.h>
@@ -346,6 +347,33 @@ TEST(NSReport, AReportFileThatCannotBeOpenedIsSaidAndNotOpened) {
     EXPECT_EQ(report.Report(), -1);
     EXPECT_EQ(run.Messages(), std::vector<std::string>{"Fail to open report file"});
     EXPECT_TRUE(run.opened.empty());
+}
+
+TEST(NSReport, TheDesktopOpenerHandsTheReportToXdgOpen) {
+    const CTempFolder tools;
+    testsupport::WriteStandIn(tools, "xdg-open", "xdg-open.args");
+    const testsupport::CPathForTest path(tools.Path().string());
+    ReportRun run;
+    const CFixedNetworkState machine = FixtureMachine();
+    diag::CNSReport report(machine, run.messageBox, run.folder.Path(),
+                           diag::CNSReport::TextEditor(run.messageBox), FixedTime);
+    ASSERT_EQ(report.Report(), 0);
+    EXPECT_EQ(testsupport::ReadWhenWritten(tools / "xdg-open.args"),
+              (run.folder / "nsr.txt").string() + "\n");
+    EXPECT_TRUE(run.Messages().empty());
+}
+
+TEST(NSReport, TheDesktopOpenerSaysWhenNoEditorCanBeStarted) {
+    const CTempFolder empty;
+    const testsupport::CPathForTest path(empty.Path().string());
+    ReportRun run;
+    const CFixedNetworkState machine = FixtureMachine();
+    diag::CNSReport report(machine, run.messageBox, run.folder.Path(),
+                           diag::CNSReport::TextEditor(run.messageBox), FixedTime);
+    ASSERT_EQ(report.Report(), 0);
+    EXPECT_EQ(run.Messages(),
+              std::vector<std::string>{"Fail to open the report in a text editor: xdg-open is not "
+                                       "installed"});
 }
 
 TEST(NSReport, ReportsOfOneObjectFromTwoThreadsEachWriteTheWholeFile) {

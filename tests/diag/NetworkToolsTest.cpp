@@ -2,15 +2,12 @@
 
 #include "platform/GbkCodec.h"
 #include "tests/support/ProgramRun.h"
+#include "tests/support/StandIn.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <ostream>
-#include <thread>
 
 namespace {
 
@@ -67,39 +64,14 @@ TEST(ToolScripts, AreNamedAfterTheirTools) {
     EXPECT_STREQ(diag::ScriptName(diag::Tool::Nslookup), "nslookup-script.sh");
 }
 
-// Waits, bounded, for a file that a started program writes last.
-bool AppearsSoon(const std::filesystem::path& file) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (std::filesystem::exists(file)) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-void WriteProgram(const CTempFolder& folder, const std::string& name, std::string_view text) {
-    const std::filesystem::path path = folder.Write(name, text);
-    ASSERT_EQ(chmod(path.c_str(), 0755), 0);
-}
-
-// Records its arguments one a line into <folder>/<file>, renamed into place when whole.
-std::string Recorder(const std::string& file) {
-    return "#!/bin/sh\n"
-           "folder=$(dirname \"$0\")\n"
-           "printf '%s\\n' \"$@\" > \"$folder/" +
-           file + ".part\"\n" + "mv \"$folder/" + file + ".part\" \"$folder/" + file + "\"\n";
-}
-
 // A working directory with stand-ins for the three scripts and for a terminal emulator that
 // takes "-e command args...", each recording what it was given.
 class ToolLauncher : public testing::Test {
 protected:
     void SetUp() override {
-        WriteProgram(m_folder, "terminal", Recorder("terminal.args") + "shift\nexec \"$@\"\n");
+        testsupport::WriteStandIn(m_folder, "terminal", "terminal.args", "shift\nexec \"$@\"\n");
         for (const char* script : {"ping-script.sh", "tracert-script.sh", "nslookup-script.sh"}) {
-            WriteProgram(m_folder, script, Recorder("script.args"));
+            testsupport::WriteStandIn(m_folder, script, "script.args");
         }
     }
 
@@ -109,8 +81,7 @@ protected:
     }
 
     std::string Recorded(const std::string& file) const {
-        EXPECT_TRUE(AppearsSoon(m_folder / file)) << file;
-        return testsupport::ReadFile(m_folder / file);
+        return testsupport::ReadWhenWritten(m_folder / file);
     }
 
     CTempFolder m_folder;
