@@ -4,6 +4,7 @@
 #include "cli/AnnouncementsCommand.h"
 #include "cli/ForgetCommand.h"
 #include "cli/GatewayCommand.h"
+#include "cli/ReportCommand.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,8 +14,9 @@ namespace cli {
 namespace {
 
 constexpr const char* kDescription =
-    "Opens and closes connections at the campus network gateway, and keeps the saved\n"
-    "accounts of the working directory. Each command has its own --help.";
+    "Opens and closes connections at the campus network gateway, keeps the saved\n"
+    "accounts of the working directory, and reports the network state. Each command has\n"
+    "its own --help.";
 
 constexpr const char* kFooter = R"(Synopsis:
   connect -u USER [PASSWORD] [--range free|paid] [--save] [--remember-password]
@@ -25,6 +27,7 @@ constexpr const char* kFooter = R"(Synopsis:
   accounts
   forget NAME | forget --all
   announcements
+  report
 
 Password (one of):
   -p, --password PASS read it from the command line (visible to other users)
@@ -43,6 +46,8 @@ Exit status:
   accounts and forget: 0 success, 1 the settings could not be read or saved, or
   there is no such account
   announcements: 0 the document was downloaded, 4 it was not
+  report: 0 nsr.txt was written (a part that could not be read is a warning),
+  4 it could not be written
   Control characters in the server's text are shown escaped, as \x1b.)";
 
 constexpr const char* kSubcommandFooter = "Exit status: see 'vornctl --help'.";
@@ -97,6 +102,7 @@ CCommandLine::CCommandLine() : m_app(kDescription, "vornctl") {
     Add(std::make_unique<CAccountsCommand>());
     Add(std::make_unique<CForgetCommand>());
     Add(std::make_unique<CAnnouncementsCommand>());
+    Add(std::make_unique<CReportCommand>());
 }
 
 void CCommandLine::AddGlobalOptions() {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -108,6 +109,38 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view con
     }
     SyncFolder(folder);
     return true;
+}
+
+COutputFile::~COutputFile() {
+    if (m_fd >= 0) {
+        close(m_fd);
+    }
+}
+
+bool COutputFile::Open(const std::filesystem::path& path) {
+    constexpr mode_t kReadable = 0644;
+    if (m_fd >= 0) {
+        errno = EBUSY;
+        return false;
+    }
+    m_fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kReadable);
+    return m_fd >= 0;
+}
+
+bool COutputFile::Write(std::string_view bytes) {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    return WriteAll(m_fd, bytes);
+}
+
+bool COutputFile::Close() {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    return close(std::exchange(m_fd, -1)) == 0;
 }
 
 } // namespace platform

@@ -29,4 +29,25 @@ ReadFileStatus ReadFileUpTo(const std::filesystem::path& path, std::size_t maxBy
 // file is left behind then.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view contents, mode_t mode);
 
+// A file written from its start for the user to read: opening truncates an existing file
+// (others may keep it open) or makes a new one with mode 0644 less the umask. Not atomic,
+// so not for data the program keeps.
+class COutputFile {
+public:
+    COutputFile() = default;
+    ~COutputFile();
+    COutputFile(const COutputFile&) = delete;
+    COutputFile& operator=(const COutputFile&) = delete;
+
+    // Answers false with errno set when the file cannot be opened for writing.
+    bool Open(const std::filesystem::path& path);
+    // Writes all of bytes; false with errno set when not all of it was written.
+    bool Write(std::string_view bytes);
+    // Closes the file; false with errno set when the last bytes could not be written.
+    bool Close();
+
+private:
+    int m_fd = -1;
+};
+
 } // namespace platform

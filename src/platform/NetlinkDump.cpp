@@ -1,5 +1,6 @@
 #include "platform/NetlinkDump.h"
 
+#include <netlink/addr.h>
 #include <netlink/errno.h>
 #include <netlink/handlers.h>
 #include <netlink/msg.h>
@@ -7,12 +8,17 @@
 #include <netlink/object.h>
 #include <netlink/route/rtnl.h>
 #include <netlink/socket.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cstring>
 
 namespace platform {
 namespace {
 
 // A table that changes this often while it is read is not going to settle.
 constexpr int kDumpAttempts = 3;
+constexpr std::size_t kIpv4Length = 4;
 
 struct SocketFree {
     void operator()(nl_sock* socket) const { nl_socket_free(socket); }
@@ -97,6 +103,33 @@ bool DumpRouteObjects(int messageType, int family, std::vector<NetlinkObject>& o
             return false;
         }
     }
+}
+
+bool Ipv4Of(const nl_addr* address, std::uint32_t& value) {
+    value = 0;
+    if (address == nullptr || nl_addr_get_len(address) == 0) {
+        return true;
+    }
+    if (nl_addr_get_family(address) != AF_INET || nl_addr_get_len(address) != kIpv4Length) {
+        return false;
+    }
+    std::memcpy(&value, nl_addr_get_binary_addr(address), kIpv4Length);
+    return true;
+}
+
+bool HardwareOf(const nl_addr* address, std::array<std::uint8_t, 8>& bytes, std::size_t& length) {
+    length = 0;
+    if (address == nullptr) {
+        return true;
+    }
+    const std::size_t size = nl_addr_get_len(address);
+    if (size > bytes.size()) {
+        return false;
+    }
+    const auto* data = static_cast<const std::uint8_t*>(nl_addr_get_binary_addr(address));
+    std::copy_n(data, size, bytes.begin());
+    length = size;
+    return true;
 }
 
 } // namespace platform

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+struct nl_addr;
 struct nl_object;
 
 namespace platform {
@@ -23,5 +27,43 @@ using NetlinkObject = std::unique_ptr<nl_object, NetlinkObjectRelease>;
 // thread.
 bool DumpRouteObjects(int messageType, int family, std::vector<NetlinkObject>& objects,
                       std::string& error);
+
+// What a conversion made of one parsed object.
+enum class Conversion { Keep, Skip, Fail };
+
+// Dumps one table and converts each of its objects (a libnl type derived from nl_object)
+// into an entry; all or nothing, as DumpRouteObjects.
+template <typename Object, typename Entry>
+bool ReadTable(int messageType, int family, Conversion (*convert)(Object*, Entry&, std::string&),
+               std::vector<Entry>& entries, std::string& error) {
+    std::vector<NetlinkObject> objects;
+    if (!DumpRouteObjects(messageType, family, objects, error)) {
+        return false;
+    }
+    std::vector<Entry> read;
+    for (const NetlinkObject& object : objects) {
+        Entry entry;
+        switch (convert(reinterpret_cast<Object*>(object.get()), entry, error)) {
+        case Conversion::Keep:
+            read.push_back(std::move(entry));
+            break;
+        case Conversion::Skip:
+            break;
+        case Conversion::Fail:
+            return false;
+        }
+    }
+    entries = std::move(read);
+    return true;
+}
+
+// The IPv4 address of a parsed object in network byte order: 0 when it has none (a
+// default route's destination is an empty address); false when it holds something that is
+// not an IPv4 address.
+bool Ipv4Of(const nl_addr* address, std::uint32_t& value);
+
+// The bytes of a hardware address; length 0 when there is none. False when it is longer
+// than bytes can hold.
+bool HardwareOf(const nl_addr* address, std::array<std::uint8_t, 8>& bytes, std::size_t& length);
 
 } // namespace platform

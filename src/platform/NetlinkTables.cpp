@@ -10,30 +10,8 @@
 #include <netlink/route/route.h>
 #include <sys/socket.h>
 
-#include <algorithm>
-#include <cstring>
-
 namespace platform {
 namespace {
-
-constexpr std::size_t kIpv4Length = 4;
-
-// An IPv4 address of a parsed object: 0 when it has none (a default route's destination is
-// an empty address); false when it holds something that is not an IPv4 address.
-bool Ipv4Of(const nl_addr* address, std::uint32_t& value) {
-    value = 0;
-    if (address == nullptr || nl_addr_get_len(address) == 0) {
-        return true;
-    }
-    if (nl_addr_get_family(address) != AF_INET || nl_addr_get_len(address) != kIpv4Length) {
-        return false;
-    }
-    std::memcpy(&value, nl_addr_get_binary_addr(address), kIpv4Length);
-    return true;
-}
-
-// What a conversion made of one parsed object.
-enum class Conversion { Keep, Skip, Fail };
 
 Conversion ToRouteEntry(rtnl_route* route, RouteEntry& entry, std::string& error) {
     if (rtnl_route_get_family(route) != AF_INET || rtnl_route_get_table(route) != RT_TABLE_MAIN) {
@@ -74,53 +52,22 @@ Conversion ToNeighbourEntry(rtnl_neigh* neighbour, NeighbourEntry& entry, std::s
         error = "the kernel listed an IPv4 neighbour whose address is not IPv4";
         return Conversion::Fail;
     }
-    if (const nl_addr* link = rtnl_neigh_get_lladdr(neighbour); link != nullptr) {
-        const std::size_t length = nl_addr_get_len(link);
-        if (length > entry.hardwareAddress.size()) {
-            error = "the kernel listed a neighbour whose hardware address is too long";
-            return Conversion::Fail;
-        }
-        const auto* bytes = static_cast<const std::uint8_t*>(nl_addr_get_binary_addr(link));
-        std::copy_n(bytes, length, entry.hardwareAddress.begin());
-        entry.hardwareLength = length;
+    if (!HardwareOf(rtnl_neigh_get_lladdr(neighbour), entry.hardwareAddress,
+                    entry.hardwareLength)) {
+        error = "the kernel listed a neighbour whose hardware address is too long";
+        return Conversion::Fail;
     }
     return Conversion::Keep;
-}
-
-// Dumps one IPv4 table and converts each of its objects (a libnl type derived from
-// nl_object) into an entry; all or nothing.
-template <typename Object, typename Entry>
-bool ReadTable(int messageType, Conversion (*convert)(Object*, Entry&, std::string&),
-               std::vector<Entry>& entries, std::string& error) {
-    std::vector<NetlinkObject> objects;
-    if (!DumpRouteObjects(messageType, AF_INET, objects, error)) {
-        return false;
-    }
-    std::vector<Entry> read;
-    for (const NetlinkObject& object : objects) {
-        Entry entry;
-        switch (convert(reinterpret_cast<Object*>(object.get()), entry, error)) {
-        case Conversion::Keep:
-            read.push_back(entry);
-            break;
-        case Conversion::Skip:
-            break;
-        case Conversion::Fail:
-            return false;
-        }
-    }
-    entries = std::move(read);
-    return true;
 }
 
 } // namespace
 
 bool ReadRoutes(std::vector<RouteEntry>& routes, std::string& error) {
-    return ReadTable(RTM_GETROUTE, &ToRouteEntry, routes, error);
+    return ReadTable(RTM_GETROUTE, AF_INET, &ToRouteEntry, routes, error);
 }
 
 bool ReadNeighbours(std::vector<NeighbourEntry>& neighbours, std::string& error) {
-    return ReadTable(RTM_GETNEIGH, &ToNeighbourEntry, neighbours, error);
+    return ReadTable(RTM_GETNEIGH, AF_INET, &ToNeighbourEntry, neighbours, error);
 }
 
 int NeighbourType(std::uint16_t state) {

@@ -1,5 +1,6 @@
 #include "tests/support/ProgramRun.h"
 
+#include "platform/Launch.h"
 #include "tests/support/TempFolder.h"
 
 #include <fcntl.h>
@@ -22,14 +23,7 @@ constexpr std::chrono::milliseconds kPollInterval{5};
 
 pid_t SpawnProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                    const StandardStreams& streams) {
-    std::vector<std::string> words = {program.string()};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    argv.reserve(words.size() + 1);
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
+    const platform::CArgumentVector argv(program, arguments);
 
     const std::string in = streams.in.empty() ? "/dev/null" : streams.in.string();
     posix_spawn_file_actions_t actions;
@@ -44,7 +38,7 @@ pid_t SpawnProgram(const std::filesystem::path& program, const std::vector<std::
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
     pid_t pid = -1;
     const int spawned =
-        posix_spawn(&pid, words[0].c_str(), &actions, &attributes, argv.data(), environ);
+        posix_spawn(&pid, argv.Program(), &actions, &attributes, argv.Argv(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return spawned == 0 ? pid : -1;
