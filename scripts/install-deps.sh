@@ -14,6 +14,8 @@ packages=(
     libc-ares-dev
     libgtest-dev libgmock-dev
     curl
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+    fonts-wqy-microhei
 )
 
 missing=()
