@@ -1,13 +1,25 @@
 // Renders the program's pictures and windows to PNG files, so that a reviewer can look at
 // every one of them: ui_screenshots FOLDER [-platform offscreen].
+#include "platform/ScriptedMessageBox.h"
+#include "ui/AboutDlg.h"
+#include "ui/ConPromptDlg.h"
+#include "ui/DeleteAllUIConfirmDlg.h"
+#include "ui/DeleteCurUIConfirmDlg.h"
 #include "ui/DialogUnits.h"
+#include "ui/ExitDlg.h"
 #include "ui/Icons.h"
+#include "ui/NslookupDlg.h"
+#include "ui/PingDialog.h"
+#include "ui/TracertDlg.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPainter>
 #include <QPixmap>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -55,6 +67,65 @@ QPixmap ResourceSheet() {
     return sheet;
 }
 
+// The widget as it shows on the screen.
+QPixmap Shot(QWidget& widget) {
+    widget.show();
+    QApplication::processEvents();
+    return widget.grab();
+}
+
+struct Picture {
+    const char* file;
+    std::function<QPixmap()> draw;
+};
+
+std::vector<Picture> Pictures(platform::CMessageBox& messages) {
+    const ui::AboutSites sites{{"gateway.qel.example"}, "card.qel.example", "support@qel.example"};
+    return {
+        {"resources.png", ResourceSheet},
+        {"about.png",
+         [&messages, sites] {
+             ui::CAboutDlg dialog(nullptr, sites, messages);
+             return Shot(dialog);
+         }},
+        {"exit.png",
+         [] {
+             ui::CExitDlg dialog;
+             return Shot(dialog);
+         }},
+        {"con-prompt.png",
+         [] {
+             ui::CConPromptDlg dialog;
+             return Shot(dialog);
+         }},
+        {"delete-current.png",
+         [] {
+             ui::CDeleteCurUIConfirmDlg dialog;
+             return Shot(dialog);
+         }},
+        {"delete-all.png",
+         [] {
+             ui::CDeleteAllUIConfirmDlg dialog;
+             return Shot(dialog);
+         }},
+        {"ping.png",
+         [] {
+             ui::CPingDialog dialog;
+             return Shot(dialog);
+         }},
+        {"tracert.png",
+         [] {
+             ui::CTracertDlg dialog;
+             return Shot(dialog);
+         }},
+        {"nslookup.png",
+         [] {
+             ui::CNslookupDlg dialog;
+             return Shot(dialog);
+         }},
+    };
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -69,10 +140,13 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "cannot make %s\n", qPrintable(arguments[1]));
         return 1;
     }
-    const QString path = folder.filePath(QStringLiteral("resources.png"));
-    if (!ResourceSheet().save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return 1;
+    platform::CScriptedMessageBox messages;
+    for (const Picture& picture : Pictures(messages)) {
+        const QString path = folder.filePath(QString::fromLatin1(picture.file));
+        if (!picture.draw().save(path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
     }
     return 0;
 }
