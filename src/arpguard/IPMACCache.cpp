@@ -55,7 +55,21 @@ const char* UsableValue(const pugi::xml_node& entry, const char* name) {
     return attribute.value();
 }
 
+std::array<std::uint8_t, 4> Octets(std::uint32_t ip) {
+    std::array<std::uint8_t, 4> octets{};
+    std::memcpy(octets.data(), &ip, octets.size());
+    return octets;
+}
+
 } // namespace
+
+std::string DottedIP(std::uint32_t ip) {
+    std::string text;
+    for (const std::uint8_t octet : Octets(ip)) {
+        text.append(text.empty() ? "" : ".").append(std::to_string(octet));
+    }
+    return text;
+}
 
 int CIPMACCache::Lookup(std::uint32_t ip, std::span<std::uint8_t, kMaxMACLength> mac,
                         std::uint32_t& macLen) const {
@@ -99,9 +113,7 @@ int CIPMACCache::AddText(std::string_view ipText, std::string_view macText) {
 }
 
 std::string CIPMACCache::FormatIP(std::uint32_t ip) {
-    std::array<std::uint8_t, 4> octets{};
-    std::memcpy(octets.data(), &ip, octets.size());
-    return FormatBytes(octets);
+    return FormatBytes(Octets(ip));
 }
 
 std::string CIPMACCache::FormatMAC(std::span<const std::uint8_t> mac) {

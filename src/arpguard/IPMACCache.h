@@ -21,6 +21,9 @@ inline constexpr std::size_t kMACTextLength = 12;
 // the entry unusable.
 inline constexpr std::size_t kMaxAttributeLength = 19;
 
+// ip (network byte order) in dotted decimal, for messages.
+std::string DottedIP(std::uint32_t ip);
+
 // Trusted IP-MAC pairs in memory, at most one per address, filled from and written to a
 // backing store by the subclass. The backing stores hold the IP-MAC document:
 //   <IP2MAC><IPMAC ip="0a010203" mac="001a2b3c4d5e"/>...</IP2MAC>

@@ -1,5 +1,7 @@
 #include "tests/arpguard/IPMACTestSupport.h"
 
+#include "arpguard/RemoteIPMACCache.h"
+
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
@@ -39,6 +41,35 @@ std::string Listing(const arpguard::CIPMACCache& cache) {
         listing.append(listing.empty() ? "" : " ").append(ip).append("=").append(mac);
     }
     return listing;
+}
+
+std::string ListDocument(const std::vector<std::pair<std::string, std::string>>& pairs,
+                         bool withSentinel) {
+    std::string document = "<IP2MAC>";
+    auto add = [&document](const std::string& ip, const std::string& mac) {
+        document.append("<IPMAC ip=\"").append(ip).append("\" mac=\"").append(mac).append("\"/>");
+    };
+    if (withSentinel) {
+        add(arpguard::CIPMACCache::FormatIP(arpguard::kIPMACSentinel), kSentinelMacText);
+    }
+    for (const auto& [ip, mac] : pairs) {
+        add(ip, mac);
+    }
+    return document + "</IP2MAC>";
+}
+
+CListSite::CListSite(const std::string& bindAddress) : m_gatewayd(m_folder.Path()) {
+    m_port = m_gatewayd.StartSite(m_folder.Path(), {"--bind", bindAddress, "--ipmac-file",
+                                                    (m_folder / "ipmac.xml").string()});
+    EXPECT_TRUE(m_port) << "gatewayd did not come up: " << m_gatewayd.Stderr();
+}
+
+void CListSite::SetList(std::string_view text) const {
+    testsupport::WriteBytes(m_folder / "ipmac.xml", text);
+}
+
+void CListSite::RemoveList() const {
+    std::filesystem::remove(m_folder / "ipmac.xml");
 }
 
 } // namespace arpguardtest
