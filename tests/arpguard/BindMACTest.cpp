@@ -22,6 +22,7 @@ namespace {
 
 using arpguard::BindOutcome;
 using arpguard::CBindMAC;
+using arpguardtest::Eventually;
 using arpguardtest::Ip;
 using Operation = platform::CFakeNetworkTables::Operation;
 
@@ -59,18 +60,6 @@ std::uint16_t ClosedPort() {
     EXPECT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
     close(fd);
     return ntohs(address.sin_port);
-}
-
-// Waits, bounded, until condition holds; a hung guard fails the test instead of hanging it.
-bool Eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
 }
 
 // A guard over fake tables with a gateway at 203.0.113.1 that answers, its local cache in

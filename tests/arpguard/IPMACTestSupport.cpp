@@ -5,7 +5,9 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
+#include <thread>
 
 namespace arpguardtest {
 namespace {
@@ -41,6 +43,17 @@ std::string Listing(const arpguard::CIPMACCache& cache) {
         listing.append(listing.empty() ? "" : " ").append(ip).append("=").append(mac);
     }
     return listing;
+}
+
+bool Eventually(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 std::string ListDocument(const std::vector<std::pair<std::string, std::string>>& pairs,

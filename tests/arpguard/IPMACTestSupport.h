@@ -5,6 +5,7 @@
 #include "tests/support/TempFolder.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,9 @@ std::uint32_t Ip(const char* dotted);
 
 // The pairs of cache as "ip=mac" texts in address order, separated by spaces.
 std::string Listing(const arpguard::CIPMACCache& cache);
+
+// Waits, bounded, until condition holds; a hung guard fails the test instead of hanging it.
+bool Eventually(const std::function<bool()>& condition);
 
 // The sentinel's pair as a list holds it.
 inline constexpr const char* kSentinelMacText = "0000005e0001";
