@@ -77,6 +77,13 @@ bool Describe(std::uint32_t address, int interfaceIndex, Neighbour& neighbour, s
     return true;
 }
 
+// A socket, and an object naming the entry of entry's address on its interface.
+bool Prepare(const NeighbourEntry& entry, Socket& socket, Neighbour& neighbour,
+             std::string& error) {
+    return Connect(socket, error) &&
+           Describe(entry.address, entry.interfaceIndex, neighbour, error);
+}
+
 // Fills entry from the kernel's object for it.
 void Fill(rtnl_neigh* neighbour, std::uint32_t address, int interfaceIndex, NeighbourEntry& entry) {
     entry = NeighbourEntry{};
@@ -199,8 +206,7 @@ bool ResolveNeighbour(std::uint32_t address, int interfaceIndex, NeighbourEntry&
 bool DeleteNeighbour(const NeighbourEntry& entry, std::string& error) {
     Socket socket;
     Neighbour neighbour;
-    if (!Connect(socket, error) ||
-        !Describe(entry.address, entry.interfaceIndex, neighbour, error)) {
+    if (!Prepare(entry, socket, neighbour, error)) {
         return false;
     }
     const int code = rtnl_neigh_delete(socket.get(), neighbour.get(), 0);
@@ -215,8 +221,7 @@ bool DeleteNeighbour(const NeighbourEntry& entry, std::string& error) {
 bool AddPermanentNeighbour(const NeighbourEntry& entry, std::string& error) {
     Socket socket;
     Neighbour neighbour;
-    if (!Connect(socket, error) ||
-        !Describe(entry.address, entry.interfaceIndex, neighbour, error)) {
+    if (!Prepare(entry, socket, neighbour, error)) {
         return false;
     }
     const Address hardware(

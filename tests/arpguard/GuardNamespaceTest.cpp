@@ -192,19 +192,26 @@ protected:
         std::filesystem::create_directory(m_folder / "scratch");
     }
 
-    std::vector<std::string> Arguments(std::initializer_list<std::string> rest) const {
+    std::vector<std::string> Arguments(bool once) const {
         std::vector<std::string> arguments = {"--workdir", m_folder.Path().string(), "guard"};
-        arguments.insert(arguments.end(), rest);
+        if (once) {
+            arguments.emplace_back("--once");
+        }
         return arguments;
+    }
+
+    // vornctl guard --once in the client namespace.
+    testsupport::ProgramRun GuardOnce() const {
+        testsupport::ProgramRun run;
+        m_network->Client().RunInside([&] {
+            run = testsupport::RunProgram(VORNCTL_PATH, Arguments(true), "", m_folder / "scratch");
+        });
+        return run;
     }
 };
 
 TEST_F(VornctlGuard, OncePinsTheGatewayAgainstTheServersList) {
-    testsupport::ProgramRun run;
-    m_network->Client().RunInside([&] {
-        run =
-            testsupport::RunProgram(VORNCTL_PATH, Arguments({"--once"}), "", m_folder / "scratch");
-    });
+    const testsupport::ProgramRun run = GuardOnce();
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "gateway 198.51.100.1 on " + m_link.clientInterface + ": bound\n");
     EXPECT_EQ(m_network->ClientNeighbour(kGateway), Pinned(m_link));
@@ -213,19 +220,12 @@ TEST_F(VornctlGuard, OncePinsTheGatewayAgainstTheServersList) {
 
 TEST_F(VornctlGuard, OnceTellsWhyNothingWasPinned) {
     m_site->SetList(ListDocument({{kGatewayIpText, "02005e005377"}}));
-    testsupport::ProgramRun run;
-    m_network->Client().RunInside([&] {
-        run =
-            testsupport::RunProgram(VORNCTL_PATH, Arguments({"--once"}), "", m_folder / "scratch");
-    });
+    testsupport::ProgramRun run = GuardOnce();
     EXPECT_EQ(run.exitCode, 3) << run.err;
     EXPECT_EQ(run.out, "gateway 198.51.100.1 on " + m_link.clientInterface +
                            ": not bound: records disagree\n");
     m_site->RemoveList();
-    m_network->Client().RunInside([&] {
-        run =
-            testsupport::RunProgram(VORNCTL_PATH, Arguments({"--once"}), "", m_folder / "scratch");
-    });
+    run = GuardOnce();
     EXPECT_EQ(run.exitCode, 4) << run.err;
     EXPECT_EQ(run.out, "gateway 198.51.100.1 on " + m_link.clientInterface +
                            ": not bound: list unobtainable (the list is not an IP-MAC document)\n");
@@ -236,7 +236,7 @@ TEST_F(VornctlGuard, RunsUntilSigtermAndThenRemovesItsEntry) {
         {}, m_folder / "scratch" / "out", m_folder / "scratch" / "err"};
     pid_t pid = -1;
     m_network->Client().RunInside(
-        [&] { pid = testsupport::SpawnProgram(VORNCTL_PATH, Arguments({}), streams); });
+        [&] { pid = testsupport::SpawnProgram(VORNCTL_PATH, Arguments(false), streams); });
     ASSERT_GT(pid, 0);
     const bool pinned =
         Eventually([&] { return ReadFile(streams.out).find(": bound") != std::string::npos; });
