@@ -93,7 +93,7 @@ bool CFakeNetworkTables::ResolveNeighbour(std::uint32_t address, int interfaceIn
         return false;
     }
     const auto known = std::find_if(m_neighbours.begin(), m_neighbours.end(), SameAddress(address));
-    if (known != m_neighbours.end() && (known->state & (NUD_REACHABLE | NUD_PERMANENT)) != 0) {
+    if (known != m_neighbours.end() && known->state == NUD_REACHABLE) {
         entry = *known;
         return true;
     }

@@ -12,7 +12,8 @@
 namespace platform {
 
 // Network tables of the test's making, for tests that cannot change the system's. The
-// network answers address requests from a list of hosts; the neighbour table holds what
+// network answers address requests from a list of hosts (a reachable entry is the answer
+// as it stands, as with the system's); the neighbour table holds what
 // those answers and the writes made, and what the test puts there itself. Each operation
 // can be made to fail. Safe to use from several threads.
 class CFakeNetworkTables final : public CNetworkTables {

@@ -23,8 +23,10 @@ constexpr std::chrono::milliseconds kPollPeriod{20};
 
 // The states in which the kernel sends to the entry's hardware address (its NUD_VALID),
 // split by whether it has been confirmed lately or is fixed.
-constexpr std::uint16_t kConfirmedStates = NUD_PERMANENT | NUD_NOARP | NUD_REACHABLE;
-constexpr std::uint16_t kUnconfirmedStates = NUD_PROBE | NUD_STALE | NUD_DELAY;
+// A permanent entry counts as unconfirmed: it says what someone wrote, not what the
+// network answers.
+constexpr std::uint16_t kConfirmedStates = NUD_NOARP | NUD_REACHABLE;
+constexpr std::uint16_t kUnconfirmedStates = NUD_PERMANENT | NUD_PROBE | NUD_STALE | NUD_DELAY;
 
 struct SocketFree {
     void operator()(nl_sock* socket) const { nl_socket_free(socket); }
@@ -101,8 +103,8 @@ void Fill(rtnl_neigh* neighbour, std::uint32_t address, int interfaceIndex, Neig
 }
 
 enum class Lookup {
-    Confirmed,   // the kernel trusts the entry's hardware address as it stands
-    Unconfirmed, // it sends to the entry's hardware address while it checks it again
+    Confirmed,   // the network confirmed the entry's hardware address lately
+    Unconfirmed, // the kernel sends to the entry's hardware address, unconfirmed
     Pending,     // no entry, or one waiting for an answer
     Failed,      // the requests went unanswered
     NoHardware,  // the entry is usable but holds no hardware address
@@ -139,7 +141,8 @@ Lookup LookAt(nl_sock* socket, nl_cache* cache, const NeighbourEntry& wanted, Ne
 
 // NTF_USE makes the kernel act as if traffic were waiting for the address: it sends its
 // requests for it. (Since Linux 5.16 the entry is first set to the request's state, here
-// none, so a stale address is asked for afresh.)
+// none, so that a stale or permanent address is asked for afresh; before, a permanent one
+// stays and is the answer.)
 bool AskKernel(nl_sock* socket, std::uint32_t address, int interfaceIndex, std::string& error) {
     Neighbour request;
     if (!Describe(address, interfaceIndex, request, error)) {

@@ -12,9 +12,9 @@ namespace platform {
 inline constexpr std::chrono::milliseconds kResolveTimeout{3500};
 
 // The stand-in for an ARP request: the hardware address of address (network byte order)
-// on the interface. An entry that the kernel has confirmed lately (reachable) or holds
-// fixed (permanent) is the answer as it stands; otherwise the kernel is asked to resolve
-// the address, as traffic to it would, and the wait for the outcome is at most timeout.
+// on the interface. An entry that the network confirmed lately (reachable) is the answer
+// as it stands; otherwise, a permanent entry too, the kernel is asked to resolve the
+// address, as traffic to it would, and the wait for the outcome is at most timeout.
 // Answers true with the kernel's entry once it is usable (a NUD_VALID state with a hardware
 // address). False with a one-line English reason in error when no answer came in time,
 // the requests went unanswered, or the table cannot be used. Needs CAP_NET_ADMIN. Safe to

@@ -105,6 +105,15 @@ TEST_F(GuardInNamespaces, PinsTheGatewayWhenTheLocalRecordAgreesWithoutDownloadi
     EXPECT_EQ(ReadFile(m_folder / "imcache"), before);
 }
 
+TEST_F(GuardInNamespaces, AnEntryPinnedWrongBySomeoneElseIsAskedAfreshAndReplaced) {
+    ASSERT_TRUE(m_network->Client().Ip({"neigh", "replace", kGateway, "lladdr", "02:00:5e:00:53:99",
+                                        "nud", "permanent", "dev", m_link.clientInterface}));
+    WriteLocalRecord(kGatewayIpText, kGatewayMacText);
+    const arpguard::BindRound round = BindOnce();
+    EXPECT_EQ(round.outcome, BindOutcome::Bound) << round.error;
+    EXPECT_EQ(m_network->ClientNeighbour(kGateway), Pinned(m_link));
+}
+
 TEST_F(GuardInNamespaces, MergesAnAgreeingListWritesTheCacheAndPins) {
     ServeList(ListDocument({{"0a010203", "001a2b3c4d5e"}, {kGatewayIpText, kGatewayMacText}}));
     const arpguard::BindRound round = BindOnce();

@@ -103,12 +103,6 @@ TEST_F(NeighbourControl, WritesReadsAndDeletesAPermanentEntry) {
                   m_link.gatewayAddress + " dev " + m_link.clientInterface +
                       " lladdr 02:00:5e:00:53:99 PERMANENT");
 
-        // A permanent entry is what the kernel trusts: resolving answers it without asking.
-        platform::NeighbourEntry entry;
-        ASSERT_TRUE(platform::ResolveNeighbour(pinned.address, index, entry, error)) << error;
-        EXPECT_EQ(MacText(entry), "02:00:5e:00:53:99");
-        EXPECT_EQ(entry.state, NUD_PERMANENT);
-
         ASSERT_TRUE(platform::DeleteNeighbour(pinned, error)) << error;
         EXPECT_EQ(m_network->ClientNeighbour(m_link.gatewayAddress), "");
         EXPECT_TRUE(platform::DeleteNeighbour(pinned, error)) << error;
@@ -125,6 +119,19 @@ TEST_F(NeighbourControl, APermanentEntryReplacesALearnedOne) {
         EXPECT_EQ(m_network->ClientNeighbour(m_link.gatewayAddress),
                   m_link.gatewayAddress + " dev " + m_link.clientInterface + " lladdr " +
                       kGatewayMac + " PERMANENT");
+    });
+}
+
+TEST_F(NeighbourControl, APermanentEntryIsAskedAfresh) {
+    InsideClient([&](int index) {
+        std::string error;
+        const platform::NeighbourEntry wrong =
+            Entry(Ip(m_link.gatewayAddress), index, {0x02, 0x00, 0x5e, 0x00, 0x53, 0x99});
+        ASSERT_TRUE(platform::AddPermanentNeighbour(wrong, error)) << error;
+        platform::NeighbourEntry entry;
+        ASSERT_TRUE(platform::ResolveNeighbour(wrong.address, index, entry, error)) << error;
+        EXPECT_EQ(MacText(entry), kGatewayMac);
+        EXPECT_EQ(entry.state, NUD_REACHABLE);
     });
 }
 
