@@ -85,7 +85,7 @@ void PrintLine(std::FILE* out, const std::string& line) {
 
 CLI::App* CGuardCommand::Register(CLI::App& parent) {
     CLI::App* command = parent.add_subcommand(
-        "guard", "Pin the default gateway's neighbour entry when its IP-MAC records vouch for it.");
+        "guard", "Pin the default gateway's ARP entry when its records vouch for it.");
     command->add_flag("--once", m_once, "make one attempt and leave its entry in place");
     command->footer(kFooter);
     return command;
