@@ -9,7 +9,8 @@ build=build/fuzz
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DVORN_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
-targets=(fuzz_gateway_answer fuzz_gateway_request fuzz_announcement_document)
+targets=(fuzz_gateway_answer fuzz_gateway_request fuzz_announcement_document
+    fuzz_ipmac_document fuzz_sealed_settings)
 cmake --build "$build" --target "${targets[@]}"
 
 for target in "${targets[@]}"; do

@@ -8,7 +8,7 @@ packages=(
     clang clang-format clang-tidy libclang-rt-14-dev
     libssl-dev openssl
     libpugixml-dev
-    libnl-3-dev libnl-route-3-dev iproute2
+    libnl-3-dev libnl-route-3-dev iproute2 libcap-dev
     libcli11-dev
     libcurl4-openssl-dev
     libc-ares-dev

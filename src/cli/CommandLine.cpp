@@ -4,6 +4,7 @@
 #include "cli/AnnouncementsCommand.h"
 #include "cli/ForgetCommand.h"
 #include "cli/GatewayCommand.h"
+#include "cli/GuardCommand.h"
 #include "cli/ReportCommand.h"
 
 #include <algorithm>
@@ -103,6 +104,7 @@ CCommandLine::CCommandLine() : m_app(kDescription, "vornctl") {
     Add(std::make_unique<CForgetCommand>());
     Add(std::make_unique<CAnnouncementsCommand>());
     Add(std::make_unique<CReportCommand>());
+    Add(std::make_unique<CGuardCommand>());
 }
 
 void CCommandLine::AddGlobalOptions() {

@@ -1,5 +1,6 @@
 #include "config/VORNXMLConfig.h"
 
+#include "config/GbkXml.h"
 #include "platform/BinaryFile.h"
 #include "platform/GbkCodec.h"
 
@@ -25,62 +26,12 @@ constexpr const char* kLoadFailed = "Error Number:%d\n";
 constexpr const char* kCreateFailed =
     "Error in initializing COM Interface for DOMDocument,Error number=%d";
 
-// Comments, processing instructions, the declaration and the whitespace between elements
-// are kept, and nothing is added when saving, so that a Save gives back the document that
-// was loaded, changed only where the store changed it. Parsing as a fragment keeps text
-// beside the root, which pugixml would otherwise drop unseen, so that the check below can
-// refuse it.
-constexpr unsigned int kParseOptions =
-    pugi::parse_full | pugi::parse_ws_pcdata | pugi::parse_fragment;
-constexpr unsigned int kSaveOptions = pugi::format_raw | pugi::format_no_declaration;
-
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 constexpr const char* kStylePath = "VORNClientConfig/Style";
 constexpr const char* kLogPath = "VORNClientConfig/Log";
 constexpr const char* kUserListPath = "VORNClientConfig/Log/UserInfo";
 constexpr const char* kServerPath = "VORNClientConfig/Server";
-
-class CStringWriter final : public pugi::xml_writer {
-public:
-    void write(const void* data, size_t size) override {
-        m_text.append(static_cast<const char*>(data), size);
-    }
-    std::string& Text() { return m_text; }
-
-private:
-    std::string m_text;
-};
-
-// pugixml takes a few things that an XML parser must refuse: more than one root element,
-// text beside the root, an attribute given twice. Such a document would read differently
-// here than anywhere else, so it is not taken.
-class CWellFormedCheck final : public pugi::xml_tree_walker {
-public:
-    bool for_each(pugi::xml_node& node) override {
-        if (depth() == 0) {
-            const pugi::xml_node_type type = node.type();
-            m_roots += type == pugi::node_element ? 1 : 0;
-            m_ok = m_ok && type != pugi::node_cdata &&
-                   (type != pugi::node_pcdata || IsWhitespace(node.value()));
-        }
-        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-            for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
-                m_ok = m_ok && std::strcmp(a.name(), b.name()) != 0;
-            }
-        }
-        return m_ok;
-    }
-    bool Passed() const { return m_ok && m_roots == 1; }
-
-private:
-    static bool IsWhitespace(std::string_view text) {
-        return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
-    }
-
-    bool m_ok = true;
-    int m_roots = 0;
-};
 
 // Whether the XML declaration at the start of text names UTF-8 as the encoding.
 bool DeclaresUtf8(std::string_view text) {
@@ -117,14 +68,6 @@ bool DocumentTextAsUtf8(std::string_view text, std::string& utf8, bool& wasUtf8)
     platform::ConvertedText converted = platform::GbkToUtf8(text);
     utf8 = std::move(converted.text);
     return converted.Ok();
-}
-
-// Parses a UTF-8 document into document; false when pugixml or the check refuse it.
-bool ParseDocument(const std::string& utf8, pugi::xml_document& document) {
-    const pugi::xml_parse_result parsed =
-        document.load_buffer(utf8.data(), utf8.size(), kParseOptions, pugi::encoding_utf8);
-    CWellFormedCheck check;
-    return parsed && document.traverse(check) && check.Passed();
 }
 
 DocResult Fail(int code) {
@@ -259,7 +202,7 @@ bool CVORNXMLConfig::LoadXml(std::string_view text) {
         RecordError(kLoadFailed);
         return false;
     }
-    if (!ParseDocument(utf8, *document)) {
+    if (!ParseUtf8Xml(utf8, *document)) {
         errno = EINVAL;
         RecordError(kLoadFailed);
         return false;
@@ -279,17 +222,16 @@ bool CVORNXMLConfig::GetXml(std::string& text) {
     if (!m_pDocument || !m_pDocument->document_element()) {
         return CheckResult(NotFound());
     }
-    CStringWriter writer;
-    m_pDocument->save(writer, "", kSaveOptions, pugi::encoding_utf8);
-    if (ToGbk(writer.Text(), text) == DocResult::Ok) {
+    const std::string utf8 = SaveUtf8Xml(*m_pDocument);
+    if (ToGbk(utf8, text) == DocResult::Ok) {
         return true;
     }
     // Characters that GBK lacks are written as character references, which read back as
     // the same characters; where a reference is not allowed (a name) the text is refused.
-    platform::ConvertedText gbk = platform::Utf8ToGbkXml(writer.Text());
+    platform::ConvertedText gbk = platform::Utf8ToGbkXml(utf8);
     const platform::ConvertedText readBack = platform::GbkToUtf8(gbk.text);
     pugi::xml_document check;
-    if (!gbk.Ok() || !readBack.Ok() || !ParseDocument(readBack.text, check)) {
+    if (!gbk.Ok() || !readBack.Ok() || !ParseUtf8Xml(readBack.text, check)) {
         return CheckResult(Fail(EILSEQ));
     }
     text = std::move(gbk.text);

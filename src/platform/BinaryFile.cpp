@@ -1,10 +1,12 @@
 #include "platform/BinaryFile.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace platform {
@@ -51,6 +53,78 @@ void SyncFolder(const std::filesystem::path& folder) {
     errno = saved;
 }
 
+// The file's bytes and mode, flushed to the disk.
+bool FillAndSync(int fd, std::string_view contents, mode_t mode) {
+    // fchmod rather than the umask: the file holds passwords, whatever the process's umask.
+    return fchmod(fd, mode) == 0 && WriteAll(fd, contents) && fsync(fd) == 0;
+}
+
+// A name for the finished file beside path, unused until the rename a moment later.
+std::string TemporaryName(const std::filesystem::path& path) {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    unsigned char random[6] = {};
+    if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+        // Only the uniqueness suffers; linkat refuses a name that exists.
+        std::memcpy(random, "vornfl", sizeof random);
+    }
+    std::string name = "." + path.filename().string() + ".";
+    for (const unsigned char byte : random) {
+        name.push_back(kLetters[byte % (sizeof kLetters - 1)]);
+    }
+    return (path.parent_path() / name).string();
+}
+
+// Gives the unnamed file fd a name beside path; answers it in temporary.
+bool LinkWithTemporaryName(int fd, const std::filesystem::path& path, std::string& temporary) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        temporary = TemporaryName(path);
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            return true;
+        }
+        if (errno != EEXIST) {
+            return false;
+        }
+    }
+    return false;
+}
+
+bool RenameOver(const std::string& temporary, const std::filesystem::path& path) {
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
+        UnlinkKeepingErrno(temporary);
+        return false;
+    }
+    SyncFolder(path.parent_path());
+    return true;
+}
+
+bool UnnamedFilesUnsupported(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+// For filesystems without unnamed files: the bytes go to a named temporary file, which a
+// process killed midway leaves behind.
+bool WriteThroughNamedFile(const std::filesystem::path& path, std::string_view contents,
+                           mode_t mode) {
+    std::string temporary =
+        (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    if (!FillAndSync(fd, contents, mode)) {
+        CloseKeepingErrno(fd);
+        UnlinkKeepingErrno(temporary);
+        return false;
+    }
+    if (close(fd) != 0) {
+        UnlinkKeepingErrno(temporary);
+        return false;
+    }
+    return RenameOver(temporary, path);
+}
+
 } // namespace
 
 ReadFileStatus ReadFileUpTo(const std::filesystem::path& path, std::size_t maxBytes,
@@ -88,27 +162,20 @@ ReadFileStatus ReadFileUpTo(const std::filesystem::path& path, std::size_t maxBy
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view contents,
                          mode_t mode) {
     const std::filesystem::path folder = path.parent_path();
-    std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    const int fd =
+        open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     if (fd < 0) {
-        return false;
+        // Filesystems without unnamed files get a named one.
+        return UnnamedFilesUnsupported(errno) && WriteThroughNamedFile(path, contents, mode);
     }
-    // fchmod rather than the umask: the file holds passwords, whatever the process's umask.
-    if (fchmod(fd, mode) != 0 || !WriteAll(fd, contents) || fsync(fd) != 0) {
+    if (!FillAndSync(fd, contents, mode)) {
         CloseKeepingErrno(fd);
-        UnlinkKeepingErrno(temporary);
         return false;
     }
-    if (close(fd) != 0) {
-        UnlinkKeepingErrno(temporary);
-        return false;
-    }
-    if (rename(temporary.c_str(), path.c_str()) != 0) {
-        UnlinkKeepingErrno(temporary);
-        return false;
-    }
-    SyncFolder(folder);
-    return true;
+    std::string temporary;
+    const bool linked = LinkWithTemporaryName(fd, path, temporary);
+    CloseKeepingErrno(fd);
+    return linked && RenameOver(temporary, path);
 }
 
 COutputFile::~COutputFile() {

@@ -23,10 +23,12 @@ ReadFileStatus ReadFileUpTo(const std::filesystem::path& path, std::size_t maxBy
                             std::string& contents);
 
 // Replaces path with a file holding exactly contents and the permission bits mode: the
-// bytes go to a new file in the same folder, are flushed to the disk, and the new file is
-// renamed over path. Whatever happens, path holds either its old or its new contents, never
-// a mix or nothing. Answers false with errno set when path was not replaced; no temporary
-// file is left behind then.
+// bytes go to a new unnamed file in the same folder, are flushed to the disk, and the file
+// is then named and renamed over path. Whatever happens, path holds either its old or its
+// new contents, never a mix or nothing, and a process killed before the rename leaves no
+// other file behind (on filesystems without unnamed files, one killed while writing leaves
+// a hidden temporary file). Answers false with errno set when path was not replaced; no
+// temporary file is left behind then.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view contents, mode_t mode);
 
 // A file written from its start for the user to read: opening truncates an existing file

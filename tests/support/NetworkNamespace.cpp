@@ -26,7 +26,7 @@ std::filesystem::path IpProgram() {
     return {};
 }
 
-bool RunIp(const std::vector<std::string>& arguments) {
+bool RunIp(const std::vector<std::string>& arguments, std::string* out = nullptr) {
     const CTempFolder scratch;
     const ProgramRun run = RunProgram(IpProgram(), arguments, "", scratch.Path());
     if (run.exitCode != 0) {
@@ -36,6 +36,9 @@ bool RunIp(const std::vector<std::string>& arguments) {
         }
         ADD_FAILURE() << command << " failed: " << run.err;
         return false;
+    }
+    if (out != nullptr) {
+        *out = run.out;
     }
     return true;
 }
@@ -68,9 +71,19 @@ bool CNetworkNamespace::CanCreate(std::string& reason) {
 }
 
 bool CNetworkNamespace::Ip(const std::vector<std::string>& arguments) const {
+    std::string ignored;
+    return Ip(arguments, ignored);
+}
+
+bool CNetworkNamespace::Ip(const std::vector<std::string>& arguments, std::string& out) const {
     std::vector<std::string> words = {"-n", m_name};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    return m_created && RunIp(words);
+    return m_created && RunIp(words, &out);
+}
+
+std::string CNetworkNamespace::UniqueInterfaceName(std::string_view prefix) {
+    static std::atomic<int> made{0};
+    return std::string(prefix) + std::to_string(getpid()) + "x" + std::to_string(made++);
 }
 
 bool CNetworkNamespace::RunInside(const std::function<void()>& work) const {

@@ -24,6 +24,12 @@ public:
 
     // Runs `ip -n <name> <arguments>`; a failure fails the test and answers false.
     bool Ip(const std::vector<std::string>& arguments) const;
+    // As Ip, answering what ip printed on its standard output in out.
+    bool Ip(const std::vector<std::string>& arguments, std::string& out) const;
+
+    // A name for an interface that no other test run uses at the same time: prefix, the
+    // process id and a count, within the 15 characters of an interface name.
+    static std::string UniqueInterfaceName(std::string_view prefix);
 
     // Runs work on a thread of its own that has entered the namespace, and waits for it.
     // Answers false (failing the test) when the thread could not enter it.
