@@ -1,0 +1,392 @@
+#include "app/VORNClientDlg.h"
+
+#include "app/OffUiThread.h"
+#include "app/Updater.h"
+#include "app/WindowTexts.h"
+#include "gateway/StatusRows.h"
+#include "resources/StringTable.h"
+#include "ui/DialogUnits.h"
+#include "ui/FontStatic.h"
+#include "ui/Icons.h"
+#include "ui/UrlPolicy.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QTimer>
+
+namespace app {
+namespace {
+
+constexpr int kTemplateWidth = 175;
+constexpr int kTemplateHeight = 331;
+
+QString ResText(int id) {
+    return FromGbk(resources::LoadResString(id));
+}
+
+gateway::GatewayServer ChooseServer(config::CVORNXMLSecureConfig& config, bool open) {
+    gateway::GatewayServer server = gateway::DefaultGatewayServer();
+    if (!open) {
+        return server;
+    }
+    const config::ServerSettings settings = config.GetServerSettings();
+    server.host = settings.host.value_or(server.host);
+    server.tlsPort = settings.tlsPort.value_or(server.tlsPort);
+    server.httpPort = settings.httpPort.value_or(server.httpPort);
+    return server;
+}
+
+// The three link labels of the window: blue and underlined.
+void StyleAsLink(QLabel& label) {
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    label.setPalette(palette);
+    QFont font = label.font();
+    font.setUnderline(true);
+    label.setFont(font);
+    label.setCursor(Qt::PointingHandCursor);
+}
+
+} // namespace
+
+int TrayIconId(int reachState, bool guardBound) {
+    switch (reachState) {
+    case REACH_NONE:
+        return guardBound ? ui::IDI_GUARD_NONE : ui::IDI_NET_NONE;
+    case REACH_DOMESTIC:
+        return guardBound ? ui::IDI_GUARD_DOMESTIC : ui::IDI_NET_DOMESTIC;
+    default:
+        return guardBound ? ui::IDI_GUARD_CAMPUS : ui::IDI_NET_CAMPUS;
+    }
+}
+
+CVORNClientDlg::CVORNClientDlg(WindowOptions options, platform::CMessageBox& messageBox,
+                               CSecondaryDialogs& dialogs)
+    : m_options(std::move(options)), m_messageBox(messageBox), m_dialogs(dialogs),
+      m_units(ui::DialogFont()), m_config(m_options.folder), m_tray(m_options.trayClickDelay) {
+    setWindowTitle(ResText(resources::IDS_MAIN_TITLE));
+    setFont(ui::DialogFont());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SetWindowIconId(ui::IDI_APPLICATION_ICON);
+    auto* clientArea = new QWidget(this);
+    clientArea->setFixedSize(m_units.X(kTemplateWidth), m_units.Y(kTemplateHeight));
+    setCentralWidget(clientArea);
+    CreateControls(*clientArea);
+    CreateMenus();
+    CreateTrayMenu();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    m_bTrayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    connect(&m_tray, &CTrayIcon::activated, this, [this] {
+        if (!m_bHidden && isVisible()) {
+            raise();
+            activateWindow();
+        }
+    });
+    connect(&m_tray, &CTrayIcon::doubleClicked, this, &CVORNClientDlg::OnOpenWindow);
+    qApp->installEventFilter(this);
+}
+
+CVORNClientDlg::~CVORNClientDlg() {
+    qApp->removeEventFilter(this);
+}
+
+QPushButton* CVORNClientDlg::AddButton(QWidget& clientArea, std::string_view text, int id,
+                                       QRect rect, void (CVORNClientDlg::*command)()) {
+    auto* button = new QPushButton(Text(text), &clientArea);
+    m_units.Place(*button, id, rect.x(), rect.y(), rect.width(), rect.height());
+    button->setAccessibleName(Text(text));
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, command);
+    return button;
+}
+
+void CVORNClientDlg::CreateControls(QWidget& clientArea) {
+    auto* banner = new QLabel(&clientArea);
+    m_units.Place(*banner, 1052, 7, 7, 161, 32);
+    banner->setPixmap(ui::ResourcePixmap(ui::IDB_BANNER, banner->size()));
+    banner->setAccessibleName(Text(texts::kBanner));
+
+    m_panel = new CAccountPanel(clientArea, m_units, m_config, m_messageBox, m_dialogs);
+
+    auto* notice = new ui::CFontStatic(Text(texts::kNotice), &clientArea);
+    m_units.Place(*notice, 1053, 93, 144, 50, 9);
+    notice->setAccessibleName(Text(texts::kNotice));
+    connect(notice, &ui::CFontStatic::clicked, this, &CVORNClientDlg::OnNotice);
+    for (const char* name : {"id1034", "id1035", "id1053"}) {
+        if (auto* link = clientArea.findChild<QLabel*>(QString::fromLatin1(name))) {
+            StyleAsLink(*link);
+        }
+    }
+
+    auto* group = new QGroupBox(Text(texts::kConnectionGroup), &clientArea);
+    m_units.Place(*group, 0, 7, 162, 161, 119);
+    group->lower();
+    m_listStatus = new CStatusList(&clientArea);
+    m_units.Place(*m_listStatus, 1024, 14, 175, 146, 101);
+    m_listStatus->setAccessibleName(Text(texts::kConnectionGroup));
+    m_listStatus->ShowRows(gateway::DisconnectedStatusRows());
+
+    m_gatewayButtons << AddButton(clientArea, texts::kConnect, 1007, {7, 284, 48, 14},
+                                  &CVORNClientDlg::OnConnect)
+                     << AddButton(clientArea, texts::kDisconnectAll, 1000, {56, 284, 63, 14},
+                                  &CVORNClientDlg::OnDisconnectAll)
+                     << AddButton(clientArea, texts::kDisconnect, 1009, {120, 284, 48, 14},
+                                  &CVORNClientDlg::OnDisconnect);
+    AddButton(clientArea, texts::kHelp, 1015, {7, 300, 48, 14}, &CVORNClientDlg::OnAbout);
+    AddButton(clientArea, texts::kCheckUpdates, 1001, {56, 300, 63, 14},
+              &CVORNClientDlg::OnCheckUpdates);
+    AddButton(clientArea, texts::kExit, 1008, {120, 300, 48, 14}, &CVORNClientDlg::OnExit);
+}
+
+void CVORNClientDlg::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    file->addAction(QStringLiteral("连接(&C)"), this, &CVORNClientDlg::OnConnect);
+    file->addAction(QStringLiteral("断开连接(&D)"), this, &CVORNClientDlg::OnDisconnect);
+    file->addAction(QStringLiteral("断开所有连接(&A)"), this, &CVORNClientDlg::OnDisconnectAll);
+    file->addAction(QStringLiteral("退出(&E)"), this, &CVORNClientDlg::OnExit);
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
+    for (const char* text :
+         {"报告网络状态(&R)...", "Ping(&P)...", "Tracert(&T)...", "域名解析(&D)..."}) {
+        // The report and the tools come with the diagnostics.
+        tools->addAction(QString::fromUtf8(text))->setEnabled(false);
+    }
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    help->addAction(QStringLiteral("关于VORN客户端(&A)..."), this, &CVORNClientDlg::OnAbout);
+}
+
+void CVORNClientDlg::CreateTrayMenu() {
+    QMenu& menu = m_tray.Menu();
+    menu.addAction(QStringLiteral("连接(&C)"), this, &CVORNClientDlg::OnOpenWindow);
+    menu.addAction(QStringLiteral("断开连接(&D)"), this, &CVORNClientDlg::OnTrayDisconnect);
+    menu.addSeparator();
+    QAction* open = menu.addAction(QStringLiteral("打开IP网关认证窗口(&O)"), this,
+                                   &CVORNClientDlg::OnOpenWindow);
+    menu.setDefaultAction(open);
+    menu.addAction(QStringLiteral("退出(&X)"), this, &CVORNClientDlg::OnExit);
+    menu.addSeparator();
+    QMenu* tools = menu.addMenu(QStringLiteral("工具(&T)"));
+    for (const char* text :
+         {"网络状态报告(&R)...", "Ping(&P)...", "Tracert...", "域名解析(&N)..."}) {
+        tools->addAction(QString::fromUtf8(text))->setEnabled(false);
+    }
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("帮助(&H)"), this, &CVORNClientDlg::OnAbout);
+    m_tray.Icon().setToolTip(ResText(resources::IDS_TRAY_TIP));
+}
+
+void CVORNClientDlg::Initialise() {
+    m_bConfigOpen = m_config.Open();
+    gateway::TransportOptions transport;
+    transport.trustFile = m_options.folder / "ca.cer";
+    transport.timeout = m_options.gatewayTimeout;
+    m_client = std::make_unique<gateway::CQELOpenSSLVORNClient>(
+        ChooseServer(m_config, m_bConfigOpen), m_messageBox, transport);
+    m_flow = std::make_unique<CConnectFlow>(*this, *m_panel, *m_client, m_config, m_messageBox,
+                                            m_dialogs);
+    if (!m_bConfigOpen) {
+        return;
+    }
+    m_nReachState = REACH_CAMPUS;
+    UpdateTrayIcon();
+    if (m_bTrayAvailable) {
+        m_tray.Icon().show();
+    }
+    if (!m_panel->ReloadUserList()) {
+        m_messageBox.Inform("Error:Load user information list");
+    }
+    m_panel->PreselectDefaultAccount();
+    if (m_config.GetAutoLogon()) {
+        m_panel->CheckAutoLogon();
+        RunCommand([this] { m_flow->DoConnect(true); });
+    }
+}
+
+void CVORNClientDlg::RunCommand(const std::function<void()>& command) {
+    if (m_bBusy || !m_flow) {
+        return;
+    }
+    m_bBusy = true;
+    command();
+    m_bBusy = false;
+    if (const std::optional<CSessionEnd::Reason> reason = std::exchange(m_pendingSessionEnd, {})) {
+        EndSession(*reason);
+    }
+}
+
+int CVORNClientDlg::RunGatewayOperation(const std::function<int()>& operation) {
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    for (QPushButton* button : m_gatewayButtons) {
+        button->setEnabled(false);
+    }
+    const int result = RunOffUiThread(operation);
+    for (QPushButton* button : m_gatewayButtons) {
+        button->setEnabled(true);
+    }
+    QApplication::restoreOverrideCursor();
+    return result;
+}
+
+void CVORNClientDlg::OnConnect() {
+    RunCommand([this] { m_flow->DoConnect(false); });
+}
+
+void CVORNClientDlg::OnDisconnect() {
+    RunCommand([this] { m_flow->OnDisconnect(); });
+}
+
+void CVORNClientDlg::OnTrayDisconnect() {
+    RunCommand([this] { m_flow->OnTrayDisconnect(); });
+}
+
+void CVORNClientDlg::OnDisconnectAll() {
+    RunCommand([this] { m_flow->OnDisconnectAll(); });
+}
+
+void CVORNClientDlg::OnAbout() {
+    RunCommand([this] { m_dialogs.ShowAbout(); });
+}
+
+void CVORNClientDlg::OnExit() {
+    RunCommand([this] {
+        if (m_client->IsConnected()) {
+            if (!m_dialogs.ConfirmExit()) {
+                return;
+            }
+            RunGatewayOperation([this] { return m_client->Disconnect() ? 1 : 0; });
+        }
+        m_tray.Icon().hide();
+        emit quitRequested();
+    });
+}
+
+void CVORNClientDlg::OnCheckUpdates() {
+    if (!StartUpdater({})) {
+        ui::OpenLink(QString::fromStdString(m_client->GetServer().HomePage()), m_messageBox);
+    }
+}
+
+void CVORNClientDlg::OnNotice() {
+    ui::OpenLink(QString::fromStdString(m_client->GetServer().HomePage()), m_messageBox);
+}
+
+void CVORNClientDlg::OnOpenWindow() {
+    RestoreWindow();
+    m_panel->ApplyFocusRule();
+}
+
+void CVORNClientDlg::OnOtherCopy() {
+    RestoreWindow();
+}
+
+void CVORNClientDlg::OnSessionEnding(CSessionEnd::Reason reason) {
+    if (m_bBusy) {
+        m_pendingSessionEnd = reason;
+        return;
+    }
+    EndSession(reason);
+}
+
+// Whatever the client believes, the request goes out: the session ends either way.
+void CVORNClientDlg::EndSession(CSessionEnd::Reason reason) {
+    m_bBusy = true;
+    RunGatewayOperation([this] { return m_client->Disconnect() ? 1 : 0; });
+    m_bBusy = false;
+    if (reason == CSessionEnd::Reason::Terminated) {
+        m_tray.Icon().hide();
+        emit quitRequested();
+    }
+}
+
+void CVORNClientDlg::HideToTray() {
+    hide();
+    m_bHidden = true;
+}
+
+void CVORNClientDlg::RestoreWindow() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    m_bHidden = false;
+    raise();
+    activateWindow();
+}
+
+void CVORNClientDlg::ShowConnected() {
+    SetWindowIconId(ui::IDI_APPLICATION_ICON);
+    UpdateTrayIcon();
+    m_listStatus->ShowRows(gateway::ConnectedStatusRows(m_client->GetResult()));
+    if (!m_panel->RememberPasswordChecked()) {
+        m_panel->ClearPassword();
+    }
+}
+
+void CVORNClientDlg::ShowDisconnected() {
+    SetWindowIconId(ui::IDI_NET_CAMPUS);
+    UpdateTrayIcon();
+    m_listStatus->ShowRows(gateway::DisconnectedStatusRows());
+    m_panel->FocusPassword();
+}
+
+void CVORNClientDlg::RedrawNow() {
+    repaint();
+}
+
+void CVORNClientDlg::UpdateTrayIcon() {
+    m_nTrayIcon = TrayIconId(m_nReachState, false);
+    m_tray.Icon().setIcon(ui::ResourceIcon(m_nTrayIcon));
+}
+
+void CVORNClientDlg::SetWindowIconId(int id) {
+    m_nWindowIcon = id;
+    setWindowIcon(ui::ResourceIcon(id));
+}
+
+bool CVORNClientDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget != nullptr &&
+            widget->window() == this) {
+            OnConnect();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CVORNClientDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (m_bTrayAvailable) {
+        HideToTray();
+        return;
+    }
+    OnExit();
+}
+
+void CVORNClientDlg::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && m_bTrayAvailable &&
+        (windowState() & Qt::WindowMinimized) != 0) {
+        // Hidden once the minimise has finished, as the system menu's minimise did.
+        QTimer::singleShot(0, this, &CVORNClientDlg::HideToTray);
+    }
+}
+
+void CVORNClientDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        if (m_bTrayAvailable) {
+            HideToTray();
+        } else {
+            showMinimized();
+        }
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+} // namespace app

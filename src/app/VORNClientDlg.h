@@ -1,0 +1,133 @@
+#pragma once
+
+#include "app/AccountPanel.h"
+#include "app/ConnectFlow.h"
+#include "app/SecondaryDialogs.h"
+#include "app/SessionEnd.h"
+#include "app/StatusList.h"
+#include "app/TrayIcon.h"
+#include "config/VORNXMLSecureConfig.h"
+#include "gateway/QELOpenSSLVORNClient.h"
+#include "platform/MessageBox.h"
+#include "ui/DialogUnits.h"
+
+#include <QMainWindow>
+#include <QPushButton>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+namespace app {
+
+// Reachability states; only one is held at a time.
+inline constexpr int REACH_NONE = 16;
+inline constexpr int REACH_CAMPUS = 32;
+inline constexpr int REACH_DOMESTIC = 64;
+
+// The tray icon's resource for a reachability state, with or without the guard's shield.
+int TrayIconId(int reachState, bool guardBound);
+
+// What the window is made with; the program takes the defaults, tests their own.
+struct WindowOptions {
+    std::filesystem::path folder; // holds "config", "config.xml" and "ca.cer"; empty: current
+    std::chrono::milliseconds gatewayTimeout = std::chrono::seconds(15);
+    CTrayIcon::DelayStarter trayClickDelay; // empty: 800 ms on a timer
+};
+
+// The main window and session controller: it owns the configuration store and the gateway
+// client, lays out template 102, and runs the flows, the status list and the tray.
+class CVORNClientDlg final : public QMainWindow, public CFlowHost {
+    Q_OBJECT
+
+public:
+    // messageBox and dialogs answer the window's questions, messageBox also those of a
+    // gateway operation's worker thread; both must outlive the window.
+    CVORNClientDlg(WindowOptions options, platform::CMessageBox& messageBox,
+                   CSecondaryDialogs& dialogs);
+    ~CVORNClientDlg() override;
+
+    // The initialisation before the window is first shown: the store, the tray, the saved
+    // accounts with the default one, and the automatic log-on.
+    void Initialise();
+
+    // Commands of the buttons and menus.
+    void OnConnect();
+    void OnDisconnect();
+    void OnTrayDisconnect();
+    void OnDisconnectAll();
+    void OnExit();
+    void OnOpenWindow();
+    void OnCheckUpdates();
+    void OnNotice();
+    void OnAbout();
+
+    // Another copy was started: show the window in front.
+    void OnOtherCopy();
+    // The session or the machine is ending: send the disconnect request first.
+    void OnSessionEnding(CSessionEnd::Reason reason);
+
+    void HideToTray();
+    void RestoreWindow();
+    bool IsHidden() const { return m_bHidden; }
+    bool IsBusy() const { return m_bBusy; }
+
+    // Whether close and minimise go to the tray: only where the desktop has one.
+    bool UsesTray() const { return m_bTrayAvailable; }
+
+    CStatusList& StatusList() { return *m_listStatus; }
+    CAccountPanel& Panel() { return *m_panel; }
+    CTrayIcon& Tray() { return m_tray; }
+    const gateway::CQELVORNClient& Client() const { return *m_client; }
+    int TrayIconShown() const { return m_nTrayIcon; }
+    int WindowIconShown() const { return m_nWindowIcon; }
+
+    // CFlowHost
+    void ShowConnected() override;
+    void ShowDisconnected() override;
+    void RedrawNow() override;
+    int RunGatewayOperation(const std::function<int()>& operation) override;
+
+signals:
+    // The exit routine has ended the run: the program quits.
+    void quitRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void CreateControls(QWidget& clientArea);
+    void CreateMenus();
+    void CreateTrayMenu();
+    QPushButton* AddButton(QWidget& clientArea, std::string_view text, int id, QRect rect,
+                           void (CVORNClientDlg::*command)());
+    // Runs a command unless one is running; a session end that came meanwhile follows it.
+    void RunCommand(const std::function<void()>& command);
+    void UpdateTrayIcon();
+    void SetWindowIconId(int id);
+    void EndSession(CSessionEnd::Reason reason);
+
+    WindowOptions m_options;
+    platform::CMessageBox& m_messageBox;
+    CSecondaryDialogs& m_dialogs;
+    ui::CDialogUnits m_units;
+    config::CVORNXMLSecureConfig m_config;
+    std::unique_ptr<gateway::CQELOpenSSLVORNClient> m_client;
+    CTrayIcon m_tray;
+    CStatusList* m_listStatus = nullptr;
+    CAccountPanel* m_panel = nullptr;
+    std::unique_ptr<CConnectFlow> m_flow;
+    QList<QPushButton*> m_gatewayButtons;
+    int m_nReachState = REACH_CAMPUS;
+    int m_nTrayIcon = 0;
+    int m_nWindowIcon = 0;
+    bool m_bConfigOpen = false;
+    bool m_bTrayAvailable = false;
+    bool m_bHidden = false;
+    bool m_bBusy = false;
+    std::optional<CSessionEnd::Reason> m_pendingSessionEnd;
+};
+
+} // namespace app

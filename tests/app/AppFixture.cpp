@@ -1,0 +1,117 @@
+#include "tests/app/AppFixture.h"
+
+#include "config/VORNXMLSecureConfig.h"
+#include "gateway/QELOpenSSLVORNClient.h"
+#include "platform/GbkCodec.h"
+
+#include <QTest>
+#include <csignal>
+#include <fstream>
+
+namespace apptest {
+namespace {
+
+void WriteText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+} // namespace
+
+bool CGatewayFixture::Start() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    const std::filesystem::path root = m_dir->path().toStdString();
+    std::filesystem::create_directories(root / "gateway");
+    WriteText(root / "accounts.ini", kAccounts);
+    m_gatewayd = std::make_unique<testsupport::CGatewaydProcess>(root);
+    if (!m_gatewayd->Start({"--dir", (root / "gateway").string(), "--accounts",
+                            (root / "accounts.ini").string(), "--tls-port", "0", "--port-file",
+                            (root / "port").string()})) {
+        return false;
+    }
+    const std::optional<std::uint16_t> port = m_gatewayd->WaitForPort(root / "port");
+    m_port = port.value_or(0);
+    m_caFile = root / "gateway" / "ca.cer";
+    return port.has_value();
+}
+
+void CGatewayFixture::Stop() {
+    if (m_gatewayd) {
+        m_gatewayd->Signal(SIGTERM);
+        m_gatewayd->WaitForExit();
+    }
+    m_gatewayd.reset();
+    m_dir.reset();
+}
+
+void CGatewayFixture::WriteClientFolder(const std::filesystem::path& folder, bool conPrompt,
+                                        std::uint16_t port) const {
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(m_caFile, folder / "ca.cer",
+                               std::filesystem::copy_options::overwrite_existing);
+    WriteText(
+        folder / "config.xml",
+        "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<VORNClientConfig>\n  <Style ConPrompt=\"" +
+            std::string(conPrompt ? "true" : "false") +
+            "\" AutoLogon=\"false\"/>\n  <Log/>\n  <HBSCam>127.0.0.1:9</HBSCam>\n"
+            "  <HBSDom>127.0.0.1:9</HBSDom>\n  <HBSInt>127.0.0.1:9</HBSInt>\n"
+            "  <Server Host=\"localhost\" Port=\"" +
+            std::to_string(port != 0 ? port : m_port) +
+            "\" HttpPort=\"80\"/>\n"
+            "</VORNClientConfig>\n");
+}
+
+config::UserInfo Account(const char* name, const char* password, bool savePassword,
+                         std::int32_t access) {
+    config::UserInfo account;
+    account.username.Assign(platform::GbkFromLiteral(name));
+    account.password.Assign(platform::GbkFromLiteral(password));
+    account.savePassword = savePassword;
+    account.access = access;
+    return account;
+}
+
+void SaveAccount(const std::filesystem::path& folder, const config::UserInfo& account,
+                 bool asDefault, bool autoLogon) {
+    config::CVORNXMLSecureConfig store(folder);
+    QVERIFY(store.Open());
+    QVERIFY(store.AddUser(account));
+    if (asDefault) {
+        QVERIFY(store.SetDefaultUser(account.username.View()));
+    }
+    store.SetAutoLogon(autoLogon);
+    QVERIFY(store.Save());
+}
+
+WindowUnderTest::WindowUnderTest(const std::filesystem::path& folder,
+                                 std::chrono::milliseconds timeout,
+                                 app::CTrayIcon::DelayStarter delay) {
+    app::WindowOptions options;
+    options.folder = folder;
+    options.gatewayTimeout = timeout;
+    options.trayClickDelay = std::move(delay);
+    window = std::make_unique<app::CVORNClientDlg>(options, messageBox, dialogs);
+}
+
+QStringList WindowUnderTest::Shown() const {
+    QStringList texts;
+    for (const auto& shown : messageBox.ShownBoxes()) {
+        texts << QString::fromStdString(platform::GbkToUtf8ForDisplay(shown.text));
+    }
+    return texts;
+}
+
+int ConnectDirectly(std::uint16_t port, const std::filesystem::path& caFile,
+                    const std::string& name, const std::string& password) {
+    platform::CScriptedMessageBox box;
+    gateway::GatewayServer server{"localhost", port};
+    gateway::TransportOptions options;
+    options.trustFile = caFile;
+    gateway::CQELOpenSSLVORNClient client(server, box, options);
+    client.SetUserName(name.c_str());
+    client.SetPassword(password.c_str());
+    client.SetRange(gateway::RANGE_FREE);
+    return client.Connect();
+}
+
+} // namespace apptest
