@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Runs the client against the bundled gateway server: starts gatewayd with a demo account,
-# connects with vornctl, shows the status rows, disconnects again, and lists the operator's
-# announcements.
+# Runs the client against the bundled gateway server: starts gatewayd with a demo account
+# and opens the desktop window when there is a display; without one it connects with
+# vornctl, shows the status rows, disconnects again, and lists the operator's announcements.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/release --target gatewayd vornctl
+desktop=""
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    desktop=vornclient
+fi
+cmake --build build/release --target gatewayd vornctl $desktop
 
 demo=build/demo
 rm -rf "$demo"
@@ -60,6 +64,13 @@ cat >"$demo/client/config.xml" <<SETTINGS
   <Server Host="localhost" Port="$port" HttpPort="$http_port"/>
 </VORNClientConfig>
 SETTINGS
+
+if [ -n "$desktop" ]; then
+    echo "Opening the window; sign in as \"student\" with the password \"Campus-2026\"."
+    echo "Closing the window keeps it in the tray; its Exit button ends the demo."
+    (cd "$demo/client" && ../../release/src/app/vornclient)
+    exit 0
+fi
 
 vornctl=(build/release/src/cli/vornctl --workdir "$demo/client")
 run() {

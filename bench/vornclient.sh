@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The desktop program's costs, offscreen against the bundled gatewayd: the time from process
+# start to the main window's first paint beside a bare Qt window started the same way
+# (median of RUNS), then the resident memory and the wake-ups per second (context switches
+# of all its threads) of vornclient over IDLE seconds, connected.
+# Usage: bench/vornclient.sh [RUNS] [IDLE]   (defaults 20 and 60)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-20}
+idle=${2:-60}
+
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
+cmake --build build/release --target gatewayd vornclient bench_first_paint >/dev/null
+
+work=$(mktemp -d)
+trap 'kill "${client_pid:-}" "${gatewayd_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
+mkdir -p "$work/gateway" "$work/client"
+cat >"$work/accounts.ini" <<'ACCOUNTS'
+[student]
+password = Campus-2026
+connection-limit = 5
+ACCOUNTS
+build/release/tools/gatewayd/gatewayd --dir "$work/gateway" --accounts "$work/accounts.ini" \
+    --tls-port 0 --port-file "$work/port" >"$work/gatewayd.log" 2>&1 &
+gatewayd_pid=$!
+for _ in $(seq 100); do
+    [ -s "$work/port" ] && break
+    sleep 0.1
+done
+port=$(head -n 1 "$work/port")
+cp "$work/gateway/ca.cer" "$work/client/ca.cer"
+cat >"$work/client/config.xml" <<SETTINGS
+<?xml version="1.0" encoding="GBK"?>
+<VORNClientConfig>
+  <Style ConPrompt="false" AutoLogon="true"/>
+  <Log><UserInfo Username="student" Access="domestic" Password="Campus-2026"/><DefaultUser>student</DefaultUser></Log>
+  <HBSCam>127.0.0.1:5430</HBSCam>
+  <HBSDom>127.0.0.1:5431</HBSDom>
+  <HBSInt>127.0.0.1:5432</HBSInt>
+  <Server Host="localhost" Port="$port" HttpPort="80"/>
+</VORNClientConfig>
+SETTINGS
+export QT_QPA_PLATFORM=offscreen
+
+first_paint() { # prints milliseconds from the start to the first paint
+    local start painted
+    start=$(date +%s%N)
+    painted=$(cd "$work/client" && "$OLDPWD/build/release/bench/bench_first_paint" "$@" 2>/dev/null)
+    echo $(((painted - start) / 1000))
+}
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] / 1000 }'; }
+
+bare=$(for _ in $(seq "$runs"); do first_paint --bare; done | median)
+main=$(for _ in $(seq "$runs"); do first_paint; done | median)
+echo "first paint, median of $runs: bare QWidget ${bare} ms, main window ${main} ms" \
+    "(ratio $(awk -v a="$main" -v b="$bare" 'BEGIN { printf "%.2f", a / b }'))"
+
+(cd "$work/client" && exec "$OLDPWD/build/release/src/app/vornclient" \
+    --instance-name "$work/socket" >/dev/null 2>&1) &
+client_pid=$!
+sleep 3 # start-up and the automatic log-on
+switches() {
+    cat /proc/"$client_pid"/task/*/status |
+        awk '/ctxt_switches/ { total += $2 } END { print total }'
+}
+before=$(switches)
+sleep "$idle"
+after=$(switches)
+rss=$(awk '/VmRSS/ { print $2 }' /proc/"$client_pid"/status)
+echo "idle ${idle} s connected: resident $((rss / 1024)) MB," \
+    "wake-ups $(awk -v d=$((after - before)) -v s="$idle" 'BEGIN { printf "%.1f", d / s }') per second"
