@@ -358,8 +358,12 @@ TEST_F(BindMACTest, TheWorkerTriesAgainWhenAnAnswerChangedTheEntry) {
     spoofed.hardwareAddress[5] = 0x66;
     spoofed.state = NUD_REACHABLE;
     m_tables.PutNeighbour(spoofed);
-    ASSERT_TRUE(
-        Eventually([&] { return m_tables.Calls(Operation::Resolve) == 2 && !guard.IsBound(); }));
+    // The round is reported after the flag falls: wait for the report, not the flag alone.
+    ASSERT_TRUE(Eventually([&] {
+        const std::vector<BindOutcome> outcomes = rounds.Outcomes();
+        return m_tables.Calls(Operation::Resolve) == 2 && !guard.IsBound() && !outcomes.empty() &&
+               outcomes.back() == BindOutcome::ListUnobtainable;
+    }));
     guard.Stop();
     EXPECT_EQ(m_tables.Calls(Operation::Add), 1);
     EXPECT_EQ(rounds.Outcomes().back(), BindOutcome::ListUnobtainable);
