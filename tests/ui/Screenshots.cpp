@@ -1,5 +1,7 @@
 // Renders the program's pictures and windows to PNG files, so that a reviewer can look at
 // every one of them: ui_screenshots FOLDER [-platform offscreen].
+#include "announce/VORNNotificationMessage.h"
+#include "platform/GbkCodec.h"
 #include "platform/ScriptedMessageBox.h"
 #include "ui/AboutDlg.h"
 #include "ui/ConPromptDlg.h"
@@ -11,6 +13,7 @@
 #include "ui/NslookupDlg.h"
 #include "ui/PingDialog.h"
 #include "ui/TracertDlg.h"
+#include "ui/VORNNotificationBox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -74,6 +77,20 @@ QPixmap Shot(QWidget& widget) {
     return widget.grab();
 }
 
+// The popup with three announcements, the second too long for its line.
+QPixmap PopupShot(platform::CMessageBox& messages) {
+    ui::CVORNNotificationBox popup("gateway.qel.example", messages);
+    popup.SetAnimationTimes(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    for (const char* title : {"12月15日凌晨网络设备升级维护通知",
+                              "关于校园网出口带宽扩容期间部分时段网络访问可能出现短暂中断的通知",
+                              "Fee schedule for the spring term"}) {
+        popup.AddMessage({platform::GbkFromLiteral(title), "", "http://gateway.qel.example/n.htm"});
+    }
+    popup.Popup();
+    QApplication::processEvents();
+    return popup.grab();
+}
+
 struct Picture {
     const char* file;
     std::function<QPixmap()> draw;
@@ -88,6 +105,7 @@ std::vector<Picture> Pictures(platform::CMessageBox& messages) {
              ui::CAboutDlg dialog(nullptr, sites, messages);
              return Shot(dialog);
          }},
+        {"popup.png", [&messages] { return PopupShot(messages); }},
         {"exit.png",
          [] {
              ui::CExitDlg dialog;
