@@ -1,5 +1,7 @@
 #include "ui/FontStatic.h"
 
+#include "ui/LinkAccessible.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -9,6 +11,11 @@ CFontStatic::CFontStatic(const QString& text, QWidget* parent) : QLabel(text, pa
     setCursor(Qt::PointingHandCursor);
     // Reachable from the keyboard, so that the command does not need a mouse.
     setFocusPolicy(Qt::TabFocus);
+    InstallLinkAccessibility();
+}
+
+void CFontStatic::Activate() {
+    emit clicked();
 }
 
 void CFontStatic::mousePressEvent(QMouseEvent* event) {
@@ -18,7 +25,7 @@ void CFontStatic::mousePressEvent(QMouseEvent* event) {
 void CFontStatic::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
         event->accept();
-        emit clicked();
+        Activate();
         return;
     }
     QLabel::mouseReleaseEvent(event);
@@ -27,7 +34,7 @@ void CFontStatic::mouseReleaseEvent(QMouseEvent* event) {
 void CFontStatic::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space) {
         event->accept();
-        emit clicked();
+        Activate();
         return;
     }
     QLabel::keyPressEvent(event);

@@ -14,6 +14,9 @@ class CFontStatic : public QLabel {
 public:
     explicit CFontStatic(const QString& text = QString(), QWidget* parent = nullptr);
 
+    // What a click does: emits clicked().
+    void Activate();
+
 signals:
     void clicked();
 

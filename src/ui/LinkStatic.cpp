@@ -1,5 +1,6 @@
 #include "ui/LinkStatic.h"
 
+#include "ui/LinkAccessible.h"
 #include "ui/UrlPolicy.h"
 
 #include <QKeyEvent>
@@ -12,6 +13,7 @@ CLinkStatic::CLinkStatic(platform::CMessageBox& messages, QWidget* parent, Colou
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     ApplyColour();
+    InstallLinkAccessibility();
 }
 
 bool CLinkStatic::SetCommand(const QString& command) {
@@ -48,14 +50,14 @@ void CLinkStatic::mousePressEvent(QMouseEvent* event) {
 void CLinkStatic::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-        Open();
+        Activate();
     }
 }
 
 void CLinkStatic::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space) {
         event->accept();
-        Open();
+        Activate();
         return;
     }
     QLabel::keyPressEvent(event);
@@ -78,7 +80,7 @@ void CLinkStatic::ApplyColour() {
     setPalette(colours);
 }
 
-void CLinkStatic::Open() {
+void CLinkStatic::Activate() {
     if (OpenLink(m_command, m_messages)) {
         emit opened(m_command);
     }

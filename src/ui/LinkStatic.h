@@ -39,6 +39,9 @@ public:
     QColor GetLinkColor() const;
     bool IsHovered() const { return m_bHover; }
 
+    // What a click does: opens the command through the url policy, or says "No Command".
+    void Activate();
+
 signals:
     // The command was handed to the desktop.
     void opened(const QString& command);
@@ -53,7 +56,6 @@ protected:
 private:
     void SetHover(bool hover);
     void ApplyColour();
-    void Open();
 
     platform::CMessageBox& m_messages;
     Colouring m_colouring;

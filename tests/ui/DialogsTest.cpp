@@ -29,19 +29,25 @@ Factory Make() {
 
 void Press(QDialog& dialog, int id) {
     auto* button = qobject_cast<QPushButton*>(Control(dialog, id));
-    QVERIFY(button != nullptr);
+    if (button == nullptr) {
+        QFAIL("no such button");
+    }
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
 void Type(QDialog& dialog, int id, const QString& text) {
     auto* edit = qobject_cast<QLineEdit*>(Control(dialog, id));
-    QVERIFY(edit != nullptr);
+    if (edit == nullptr) {
+        QFAIL("no such edit box");
+    }
     QTest::keyClicks(edit, text);
 }
 
 void Tick(QDialog& dialog, int id) {
     auto* check = qobject_cast<QCheckBox*>(Control(dialog, id));
-    QVERIFY(check != nullptr);
+    if (check == nullptr) {
+        QFAIL("no such check box");
+    }
     QVERIFY(!check->isChecked());
     QTest::mouseClick(check, Qt::LeftButton);
     QVERIFY(check->isChecked());

@@ -43,8 +43,8 @@ QPixmap ResourceSheet() {
         cell += side + kGap;
     }
     const int stripHeight = 64 + 2 * kGap;
-    const int width =
-        std::max<int>(cell * std::size(kIconIds), banner.width() + popup.width() + 3 * kGap);
+    const int width = std::max<int>(cell * static_cast<int>(std::size(kIconIds)),
+                                    banner.width() + popup.width() + 3 * kGap);
     QPixmap sheet(width, 2 * stripHeight + std::max(banner.height(), popup.height()) + 2 * kGap);
     sheet.fill(Qt::white);
     QPainter painter(&sheet);

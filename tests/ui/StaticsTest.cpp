@@ -3,6 +3,7 @@
 #include "ui/FontStatic.h"
 #include "ui/LinkStatic.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QEnterEvent>
 #include <QSignalSpy>
@@ -39,6 +40,7 @@ private slots:
     void AlwaysBlueLinkStaysBlue();
     void LeavingALinkClearsTheUnderline();
     void DisabledLinkTakesNoClick();
+    void ScreenReadersPressLinks();
 };
 
 void StaticsTest::FontStaticOnlyTellsItsOwner() {
@@ -148,6 +150,32 @@ void StaticsTest::DisabledLinkTakesNoClick() {
     QTest::mouseClick(&link, Qt::LeftButton);
     QVERIFY(browser.Opened().isEmpty());
     QVERIFY(messages.ShownBoxes().empty());
+}
+
+void StaticsTest::ScreenReadersPressLinks() {
+    const uitest::CUrlRecorder browser;
+    platform::CScriptedMessageBox messages;
+    CLinkStatic link(messages);
+    link.setText(QStringLiteral("5.用户手册"));
+    QVERIFY(link.SetCommand(QStringLiteral("https://gateway.qel.example/vornclient/")));
+    ui::CFontStatic label(QStringLiteral("校园网公告"));
+    QSignalSpy clicks(&label, &ui::CFontStatic::clicked);
+    for (QWidget* widget : {static_cast<QWidget*>(&link), static_cast<QWidget*>(&label)}) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        QVERIFY(accessible != nullptr);
+        QCOMPARE(accessible->role(), QAccessible::Link);
+        QCOMPARE(accessible->text(QAccessible::Name), qobject_cast<QLabel*>(widget)->text());
+        QAccessibleActionInterface* actions = accessible->actionInterface();
+        QVERIFY(actions != nullptr);
+        QCOMPARE(actions->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+        actions->doAction(QAccessibleActionInterface::pressAction());
+    }
+    QCOMPARE(browser.Opened(), QStringList{link.Command()});
+    QCOMPARE(clicks.count(), 1);
+    // A name given by the owner (a popup line's whole title) wins over the shown text.
+    link.setAccessibleName(QStringLiteral("5.用户手册 (全文)"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(&link)->text(QAccessible::Name),
+             QStringLiteral("5.用户手册 (全文)"));
 }
 
 } // namespace
