@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 build=build/tsan
 targets=(gatewayd_tests gateway_transport_tests cli_vornctl_tests platform_http_tests
     announce_tests diag_report_tests diag_tools_tests arpguard_guard_tests
-    arpguard_namespace_tests)
+    arpguard_namespace_tests ui_notification_box_tests)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORN_TSAN=ON >/dev/null
 cmake --build "$build" --target "${targets[@]}"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
@@ -17,3 +17,7 @@ for test in tests/gatewayd/gatewayd_tests tests/gateway/gateway_transport_tests 
     echo "== $test under ThreadSanitizer"
     "$build/$test" --gtest_brief=1
 done
+# The popup's feed-thread calls; Qt's own locking is not instrumented, hence the suppressions.
+echo "== tests/ui/ui_notification_box_tests under ThreadSanitizer"
+QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$TSAN_OPTIONS suppressions=$PWD/scripts/tsan-qt.supp" \
+    "$build/tests/ui/ui_notification_box_tests" -silent
