@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QTimer>
-
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -45,7 +44,9 @@ int main(int argc, char* argv[]) {
     if (bare) {
         window = std::make_unique<QWidget>();
     } else {
-        auto client = std::make_unique<app::CVORNClientDlg>(app::WindowOptions{}, messageBox, dialogs);
+        app::WindowOptions options;
+        options.arpGuard = false;
+        auto client = std::make_unique<app::CVORNClientDlg>(options, messageBox, dialogs);
         client->Initialise();
         window = std::move(client);
     }

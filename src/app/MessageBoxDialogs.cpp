@@ -21,8 +21,16 @@ bool CMessageBoxDialogs::ConfirmDeleteAll() {
     return m_messageBox.AskOkCancel(Gbk(texts::kDeleteAllConfirm));
 }
 
-void CMessageBoxDialogs::ShowAbout() {
+void CMessageBoxDialogs::ShowAbout(const ui::AboutSites& /*sites*/, CToolCommands& /*tools*/) {
     m_messageBox.Inform(Gbk(texts::kAboutTitle));
+}
+
+bool CMessageBoxDialogs::AskPingTarget(QString& /*host*/, bool& /*continuous*/) {
+    return false;
+}
+
+bool CMessageBoxDialogs::AskToolTarget(diag::Tool /*tool*/, QString& /*host*/) {
+    return false;
 }
 
 } // namespace app

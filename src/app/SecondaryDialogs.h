@@ -1,6 +1,13 @@
 #pragma once
 
+#include "diag/NetworkTools.h"
+#include "ui/AboutDlg.h"
+
+#include <QString>
+
 namespace app {
+
+class CToolCommands;
 
 // The small modal dialogs that the main window opens for one answer each. The program shows
 // the real dialogs; tests answer them from a script.
@@ -19,8 +26,13 @@ public:
     virtual bool ConfirmDeleteCurrent() = 0;
     virtual bool ConfirmDeleteAll() = 0;
 
-    // The about box.
-    virtual void ShowAbout() = 0;
+    // The about box, whose tool buttons run tools.
+    virtual void ShowAbout(const ui::AboutSites& sites, CToolCommands& tools) = 0;
+
+    // The ping tool's target and its "continuous" box; false when cancelled.
+    virtual bool AskPingTarget(QString& host, bool& continuous) = 0;
+    // The target of the tracert or name-lookup tool; false when cancelled.
+    virtual bool AskToolTarget(diag::Tool tool, QString& host) = 0;
 };
 
 } // namespace app

@@ -1,6 +1,6 @@
 #include "app/VORNClientApp.h"
 
-#include "app/MessageBoxDialogs.h"
+#include "app/QtDialogs.h"
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/Updater.h"
@@ -30,8 +30,9 @@ int CVORNClientApp::Run() {
     QApplication::setQuitOnLastWindowClosed(false);
 
     ui::CQtMessageBox messageBox;
-    CMessageBoxDialogs dialogs(messageBox);
+    CQtDialogs dialogs(nullptr, messageBox);
     CVORNClientDlg window({}, messageBox, dialogs);
+    dialogs.SetParent(&window);
     CSessionEnd sessionEnd;
     QObject::connect(&instance, &CSingleInstance::otherCopyStarted, &window,
                      &CVORNClientDlg::OnOtherCopy);

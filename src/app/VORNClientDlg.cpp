@@ -4,6 +4,7 @@
 #include "app/Updater.h"
 #include "app/WindowTexts.h"
 #include "gateway/StatusRows.h"
+#include "platform/NeighbourControl.h"
 #include "resources/StringTable.h"
 #include "ui/DialogUnits.h"
 #include "ui/FontStatic.h"
@@ -68,7 +69,8 @@ int TrayIconId(int reachState, bool guardBound) {
 CVORNClientDlg::CVORNClientDlg(WindowOptions options, platform::CMessageBox& messageBox,
                                CSecondaryDialogs& dialogs)
     : m_options(std::move(options)), m_messageBox(messageBox), m_dialogs(dialogs),
-      m_units(ui::DialogFont()), m_config(m_options.folder), m_tray(m_options.trayClickDelay) {
+      m_units(ui::DialogFont()), m_config(m_options.folder), m_tray(m_options.trayClickDelay),
+      m_tools(m_options.folder, messageBox, dialogs, m_options.openReport) {
     setWindowTitle(ResText(resources::IDS_MAIN_TITLE));
     setFont(ui::DialogFont());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -160,6 +162,19 @@ void CVORNClientDlg::CreateMenus() {
     help->addAction(QStringLiteral("关于VORN客户端(&A)..."), this, &CVORNClientDlg::OnAbout);
 }
 
+// The report and the three tools, in this order, with the texts of the menu they are in.
+void CVORNClientDlg::AddToolActions(QMenu& menu, const std::array<const char*, 4>& texts) {
+    const std::array<void (CToolCommands::*)(), 4> commands = {
+        &CToolCommands::OnNetworkReport, &CToolCommands::OnPingTool, &CToolCommands::OnTracertTool,
+        &CToolCommands::OnNslookupTool};
+    for (std::size_t index = 0; index < texts.size(); ++index) {
+        menu.addAction(QString::fromUtf8(texts.at(index)), this,
+                       [this, command = commands.at(index)] {
+                           RunCommand([this, command] { (m_tools.*command)(); });
+                       });
+    }
+}
+
 void CVORNClientDlg::CreateTrayMenu() {
     QMenu& menu = m_tray.Menu();
     menu.addAction(QStringLiteral("连接(&C)"), this, &CVORNClientDlg::OnOpenWindow);
@@ -187,6 +202,12 @@ void CVORNClientDlg::Initialise() {
     transport.timeout = m_options.gatewayTimeout;
     m_client = std::make_unique<gateway::CQELOpenSSLVORNClient>(
         ChooseServer(m_config, m_bConfigOpen), m_messageBox, transport);
+    m_sites.gateway = m_client->GetServer();
+    if (m_bConfigOpen) {
+        const config::ServerSettings settings = m_config.GetServerSettings();
+        m_sites.cardHost = settings.cardHost.value_or(std::string());
+        m_sites.supportMail = settings.supportMail.value_or(std::string());
+    }
     m_flow = std::make_unique<CConnectFlow>(*this, *m_panel, *m_client, m_config, m_messageBox,
                                             m_dialogs);
     if (!m_bConfigOpen) {
@@ -201,9 +222,32 @@ void CVORNClientDlg::Initialise() {
         m_messageBox.Inform("Error:Load user information list");
     }
     m_panel->PreselectDefaultAccount();
+    StartArpGuard();
     if (m_config.GetAutoLogon()) {
         m_panel->CheckAutoLogon();
         RunCommand([this] { m_flow->DoConnect(true); });
+    }
+}
+
+// Only a process that may change the neighbour table guards it; otherwise nothing is said,
+// as where the platform has no guard.
+void CVORNClientDlg::StartArpGuard() {
+    if (!m_options.arpGuard || !platform::MayChangeNeighbourTable()) {
+        return;
+    }
+    const gateway::GatewayServer& server = m_client->GetServer();
+    m_bindMAC = std::make_unique<arpguard::CBindMAC>(
+        m_tables, arpguard::CLocalIPMACCache(m_options.folder),
+        arpguard::CRemoteIPMACCache(server.host, server.httpPort));
+    if (m_bindMAC->Start() != 0) {
+        m_bindMAC.reset();
+        m_messageBox.Inform("Cannot start arp protection");
+    }
+}
+
+void CVORNClientDlg::StopArpGuard() {
+    if (m_bindMAC) {
+        m_bindMAC->Stop();
     }
 }
 
@@ -249,11 +293,12 @@ void CVORNClientDlg::OnDisconnectAll() {
 }
 
 void CVORNClientDlg::OnAbout() {
-    RunCommand([this] { m_dialogs.ShowAbout(); });
+    RunCommand([this] { m_dialogs.ShowAbout(m_sites, m_tools); });
 }
 
 void CVORNClientDlg::OnExit() {
     RunCommand([this] {
+        StopArpGuard();
         if (m_client->IsConnected()) {
             if (!m_dialogs.ConfirmExit()) {
                 return;
@@ -298,6 +343,7 @@ void CVORNClientDlg::EndSession(CSessionEnd::Reason reason) {
     RunGatewayOperation([this] { return m_client->Disconnect() ? 1 : 0; });
     m_bBusy = false;
     if (reason == CSessionEnd::Reason::Terminated) {
+        StopArpGuard();
         m_tray.Icon().hide();
         emit quitRequested();
     }
@@ -337,7 +383,7 @@ void CVORNClientDlg::RedrawNow() {
 }
 
 void CVORNClientDlg::UpdateTrayIcon() {
-    m_nTrayIcon = TrayIconId(m_nReachState, false);
+    m_nTrayIcon = TrayIconId(m_nReachState, m_bindMAC && m_bindMAC->IsBound());
     m_tray.Icon().setIcon(ui::ResourceIcon(m_nTrayIcon));
 }
 

@@ -5,14 +5,19 @@
 #include "app/SecondaryDialogs.h"
 #include "app/SessionEnd.h"
 #include "app/StatusList.h"
+#include "app/ToolCommands.h"
 #include "app/TrayIcon.h"
+#include "arpguard/BindMAC.h"
 #include "config/VORNXMLSecureConfig.h"
 #include "gateway/QELOpenSSLVORNClient.h"
 #include "platform/MessageBox.h"
+#include "platform/NetworkTables.h"
 #include "ui/DialogUnits.h"
 
 #include <QMainWindow>
+#include <QMenu>
 #include <QPushButton>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -32,6 +37,8 @@ struct WindowOptions {
     std::filesystem::path folder; // holds "config", "config.xml" and "ca.cer"; empty: current
     std::chrono::milliseconds gatewayTimeout = std::chrono::seconds(15);
     CTrayIcon::DelayStarter trayClickDelay; // empty: 800 ms on a timer
+    diag::CNSReport::OpenReport openReport; // empty: the desktop's text editor
+    bool arpGuard = true; // start the ARP guard when the process may change the table
 };
 
 // The main window and session controller: it owns the configuration store and the gateway
@@ -60,6 +67,7 @@ public:
     void OnCheckUpdates();
     void OnNotice();
     void OnAbout();
+    CToolCommands& Tools() { return m_tools; }
 
     // Another copy was started: show the window in front.
     void OnOtherCopy();
@@ -101,6 +109,7 @@ private:
     void CreateControls(QWidget& clientArea);
     void CreateMenus();
     void CreateTrayMenu();
+    void AddToolActions(QMenu& menu, const std::array<const char*, 4>& texts);
     QPushButton* AddButton(QWidget& clientArea, std::string_view text, int id, QRect rect,
                            void (CVORNClientDlg::*command)());
     // Runs a command unless one is running; a session end that came meanwhile follows it.
@@ -108,6 +117,8 @@ private:
     void UpdateTrayIcon();
     void SetWindowIconId(int id);
     void EndSession(CSessionEnd::Reason reason);
+    void StartArpGuard();
+    void StopArpGuard();
 
     WindowOptions m_options;
     platform::CMessageBox& m_messageBox;
@@ -119,7 +130,11 @@ private:
     CStatusList* m_listStatus = nullptr;
     CAccountPanel* m_panel = nullptr;
     std::unique_ptr<CConnectFlow> m_flow;
+    CToolCommands m_tools;
+    ui::AboutSites m_sites;
     QList<QPushButton*> m_gatewayButtons;
+    platform::CSystemNetworkTables m_tables;
+    std::unique_ptr<arpguard::CBindMAC> m_bindMAC;
     int m_nReachState = REACH_CAMPUS;
     int m_nTrayIcon = 0;
     int m_nWindowIcon = 0;

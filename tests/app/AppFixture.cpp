@@ -88,6 +88,11 @@ WindowUnderTest::WindowUnderTest(const std::filesystem::path& folder,
                                  app::CTrayIcon::DelayStarter delay) {
     app::WindowOptions options;
     options.folder = folder;
+    // The machine's own neighbour table is no test's to change.
+    options.arpGuard = false;
+    options.openReport = [this](const std::filesystem::path& report) {
+        openedReports.push_back(report);
+    };
     options.gatewayTimeout = timeout;
     options.trayClickDelay = std::move(delay);
     window = std::make_unique<app::CVORNClientDlg>(options, messageBox, dialogs);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace apptest {
 
@@ -80,6 +81,7 @@ struct WindowUnderTest {
 
     platform::CScriptedMessageBox messageBox;
     app::CMessageBoxDialogs dialogs{messageBox};
+    std::vector<std::filesystem::path> openedReports;
     std::unique_ptr<app::CVORNClientDlg> window;
 
     template <typename Widget>

@@ -536,6 +536,15 @@ private slots:
         QVERIFY2(rows.contains(Utf8("状态: 未连接")), qPrintable(rows.join(QLatin1Char('|'))));
     }
 
+    void networkReportIsWrittenAndOpened() {
+        WindowUnderTest test(Folder());
+        test.window->Initialise();
+        test.window->Tools().OnNetworkReport();
+        QCOMPARE(test.openedReports.size(), std::size_t{1});
+        QCOMPARE(test.openedReports.at(0), Folder() / "nsr.txt");
+        QVERIFY(std::filesystem::file_size(Folder() / "nsr.txt") > 0);
+    }
+
     void screenshots() {
         const QString folder = QStringLiteral(VORN_SCREENSHOT_DIR);
         QDir().mkpath(folder);
