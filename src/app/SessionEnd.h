@@ -44,9 +44,8 @@ private:
     QDBusUnixFileDescriptor m_lock;
     bool m_busConnected = false;
 
-private slots:
     // logind's signal, connected by name over the bus.
-    void OnPrepareForShutdown(bool starting);
+    Q_SLOT void OnPrepareForShutdown(bool starting);
 };
 
 } // namespace app

@@ -167,11 +167,11 @@ void CVORNClientDlg::AddToolActions(QMenu& menu, const std::array<const char*, 4
     const std::array<void (CToolCommands::*)(), 4> commands = {
         &CToolCommands::OnNetworkReport, &CToolCommands::OnPingTool, &CToolCommands::OnTracertTool,
         &CToolCommands::OnNslookupTool};
-    for (std::size_t index = 0; index < texts.size(); ++index) {
-        menu.addAction(QString::fromUtf8(texts.at(index)), this,
-                       [this, command = commands.at(index)] {
-                           RunCommand([this, command] { (m_tools.*command)(); });
-                       });
+    auto command = commands.begin();
+    for (const char* text : texts) {
+        menu.addAction(QString::fromUtf8(text), this, [this, action = *command++] {
+            RunCommand([this, action] { (m_tools.*action)(); });
+        });
     }
 }
 
