@@ -25,12 +25,4 @@ void CMessageBoxDialogs::ShowAbout(const ui::AboutSites& /*sites*/, CToolCommand
     m_messageBox.Inform(Gbk(texts::kAboutTitle));
 }
 
-bool CMessageBoxDialogs::AskPingTarget(QString& /*host*/, bool& /*continuous*/) {
-    return false;
-}
-
-bool CMessageBoxDialogs::AskToolTarget(diag::Tool /*tool*/, QString& /*host*/) {
-    return false;
-}
-
 } // namespace app

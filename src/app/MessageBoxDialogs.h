@@ -19,9 +19,6 @@ public:
     bool ConfirmDeleteAll() override;
     // The about box's title line.
     void ShowAbout(const ui::AboutSites& sites, CToolCommands& tools) override;
-    // A message box has no text field: the tools' targets are cancelled.
-    bool AskPingTarget(QString& host, bool& continuous) override;
-    bool AskToolTarget(diag::Tool tool, QString& host) override;
 
 private:
     platform::CMessageBox& m_messageBox;

@@ -5,9 +5,6 @@
 #include "ui/DeleteAllUIConfirmDlg.h"
 #include "ui/DeleteCurUIConfirmDlg.h"
 #include "ui/ExitDlg.h"
-#include "ui/NslookupDlg.h"
-#include "ui/PingDialog.h"
-#include "ui/TracertDlg.h"
 
 namespace app {
 
@@ -43,27 +40,6 @@ void CQtDialogs::ShowAbout(const ui::AboutSites& sites, CToolCommands& tools) {
     QObject::connect(&dialog, &ui::CAboutDlg::nslookupRequested, &dialog,
                      [&tools] { tools.OnNslookupTool(); });
     dialog.exec();
-}
-
-bool CQtDialogs::AskPingTarget(QString& host, bool& continuous) {
-    ui::CPingDialog dialog(m_parent);
-    if (dialog.exec() != QDialog::Accepted) {
-        return false;
-    }
-    host = dialog.Host();
-    continuous = dialog.Continuous();
-    return true;
-}
-
-bool CQtDialogs::AskToolTarget(diag::Tool tool, QString& host) {
-    if (tool == diag::Tool::Tracert) {
-        ui::CTracertDlg dialog(m_parent);
-        host = dialog.exec() == QDialog::Accepted ? dialog.Host() : QString();
-        return dialog.result() == QDialog::Accepted;
-    }
-    ui::CNslookupDlg dialog(m_parent);
-    host = dialog.exec() == QDialog::Accepted ? dialog.Host() : QString();
-    return dialog.result() == QDialog::Accepted;
 }
 
 } // namespace app

@@ -20,8 +20,6 @@ public:
     bool ConfirmDeleteCurrent() override;
     bool ConfirmDeleteAll() override;
     void ShowAbout(const ui::AboutSites& sites, CToolCommands& tools) override;
-    bool AskPingTarget(QString& host, bool& continuous) override;
-    bool AskToolTarget(diag::Tool tool, QString& host) override;
 
     void SetParent(QWidget* parent) { m_parent = parent; }
 

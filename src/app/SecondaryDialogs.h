@@ -1,6 +1,5 @@
 #pragma once
 
-#include "diag/NetworkTools.h"
 #include "ui/AboutDlg.h"
 
 #include <QString>
@@ -28,11 +27,6 @@ public:
 
     // The about box, whose tool buttons run tools.
     virtual void ShowAbout(const ui::AboutSites& sites, CToolCommands& tools) = 0;
-
-    // The ping tool's target and its "continuous" box; false when cancelled.
-    virtual bool AskPingTarget(QString& host, bool& continuous) = 0;
-    // The target of the tracert or name-lookup tool; false when cancelled.
-    virtual bool AskToolTarget(diag::Tool tool, QString& host) = 0;
 };
 
 } // namespace app

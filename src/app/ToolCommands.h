@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/SecondaryDialogs.h"
 #include "diag/NSReport.h"
 #include "diag/NetworkTools.h"
 #include "platform/LinuxNetworkState.h"
 #include "platform/MessageBox.h"
+#include "ui/ToolCommands.h"
 
 #include <filesystem>
 
@@ -12,13 +12,16 @@ namespace app {
 
 // The network report and the three tools, as the menus, the tray and the about box run
 // them: the report into the window's folder, opened in the text editor, and each tool's
-// script in a terminal with the target the user gave.
+// dialog over parent, its script started from the folder.
 class CToolCommands {
 public:
-    // messageBox and dialogs must outlive the commands. An empty openReport opens the report
-    // in the desktop's text editor.
+    // messageBox must outlive the commands. An empty openReport opens the report in the
+    // desktop's text editor.
     CToolCommands(std::filesystem::path folder, platform::CMessageBox& messageBox,
-                  CSecondaryDialogs& dialogs, diag::CNSReport::OpenReport openReport = {});
+                  diag::CNSReport::OpenReport openReport = {});
+
+    // The window the tools' dialogs are modal to.
+    void SetParent(QWidget* parent) { m_parent = parent; }
 
     void OnNetworkReport();
     void OnPingTool();
@@ -26,14 +29,12 @@ public:
     void OnNslookupTool();
 
 private:
-    void AskAndLaunch(diag::Tool tool);
-    void Launch(diag::Tool tool, const std::string& gbkParameters);
-
     platform::CMessageBox& m_messageBox;
-    CSecondaryDialogs& m_dialogs;
     platform::CLinuxNetworkState m_state;
     diag::CNSReport m_nsReport;
     diag::CToolLauncher m_launcher;
+    ui::CToolCommands m_tools;
+    QWidget* m_parent = nullptr;
 };
 
 } // namespace app

@@ -70,7 +70,8 @@ CVORNClientDlg::CVORNClientDlg(WindowOptions options, platform::CMessageBox& mes
                                CSecondaryDialogs& dialogs)
     : m_options(std::move(options)), m_messageBox(messageBox), m_dialogs(dialogs),
       m_units(ui::DialogFont()), m_config(m_options.folder), m_tray(m_options.trayClickDelay),
-      m_tools(m_options.folder, messageBox, dialogs, m_options.openReport) {
+      m_tools(m_options.folder, messageBox, m_options.openReport) {
+    m_tools.SetParent(this);
     setWindowTitle(ResText(resources::IDS_MAIN_TITLE));
     setFont(ui::DialogFont());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
