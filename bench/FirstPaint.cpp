@@ -46,6 +46,7 @@ int main(int argc, char* argv[]) {
     } else {
         app::WindowOptions options;
         options.arpGuard = false;
+        options.announcements = false;
         auto client = std::make_unique<app::CVORNClientDlg>(options, messageBox, dialogs);
         client->Initialise();
         window = std::move(client);

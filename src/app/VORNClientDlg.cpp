@@ -228,6 +228,13 @@ void CVORNClientDlg::Initialise() {
         m_panel->CheckAutoLogon();
         RunCommand([this] { m_flow->DoConnect(true); });
     }
+    if (m_options.announcements) {
+        m_popup =
+            std::make_unique<ui::CVORNNotificationBox>(m_client->GetServer().host, m_messageBox);
+        m_notification =
+            std::make_unique<announce::CVORNNotification>(m_client->GetServer(), *m_popup);
+        m_notification->Start();
+    }
 }
 
 // Only a process that may change the neighbour table guards it; otherwise nothing is said,
@@ -299,6 +306,9 @@ void CVORNClientDlg::OnAbout() {
 
 void CVORNClientDlg::OnExit() {
     RunCommand([this] {
+        if (m_notification) {
+            m_notification->Stop();
+        }
         StopArpGuard();
         if (m_client->IsConnected()) {
             if (!m_dialogs.ConfirmExit()) {

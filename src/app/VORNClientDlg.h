@@ -1,5 +1,6 @@
 #pragma once
 
+#include "announce/VORNNotification.h"
 #include "app/AccountPanel.h"
 #include "app/ConnectFlow.h"
 #include "app/SecondaryDialogs.h"
@@ -13,6 +14,7 @@
 #include "platform/MessageBox.h"
 #include "platform/NetworkTables.h"
 #include "ui/DialogUnits.h"
+#include "ui/VORNNotificationBox.h"
 
 #include <QMainWindow>
 #include <QMenu>
@@ -38,7 +40,8 @@ struct WindowOptions {
     std::chrono::milliseconds gatewayTimeout = std::chrono::seconds(15);
     CTrayIcon::DelayStarter trayClickDelay; // empty: 800 ms on a timer
     diag::CNSReport::OpenReport openReport; // empty: the desktop's text editor
-    bool arpGuard = true; // start the ARP guard when the process may change the table
+    bool arpGuard = true;      // start the ARP guard when the process may change the table
+    bool announcements = true; // start the announcement feed
 };
 
 // The main window and session controller: it owns the configuration store and the gateway
@@ -135,6 +138,8 @@ private:
     QList<QPushButton*> m_gatewayButtons;
     platform::CSystemNetworkTables m_tables;
     std::unique_ptr<arpguard::CBindMAC> m_bindMAC;
+    std::unique_ptr<ui::CVORNNotificationBox> m_popup;
+    std::unique_ptr<announce::CVORNNotification> m_notification; // ends before the popup
     int m_nReachState = REACH_CAMPUS;
     int m_nTrayIcon = 0;
     int m_nWindowIcon = 0;

@@ -90,6 +90,7 @@ WindowUnderTest::WindowUnderTest(const std::filesystem::path& folder,
     options.folder = folder;
     // The machine's own neighbour table is no test's to change.
     options.arpGuard = false;
+    options.announcements = false;
     options.openReport = [this](const std::filesystem::path& report) {
         openedReports.push_back(report);
     };
