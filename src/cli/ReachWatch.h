@@ -1,0 +1,43 @@
+#pragma once
+
+#include "config/VORNConfig.h"
+#include "heartbeat/ConWatchDog.h"
+#include "heartbeat/ReachState.h"
+
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace cli {
+
+// vornctl watch: probes the campus and domestic heartbeat servers of the settings as the
+// main window does, and prints the reachability state's name ("none", "campus",
+// "domestic") on a line of its own: the starting state, then every change.
+class CReachWatch {
+public:
+    static constexpr int kExitNoServers = 4;
+    static constexpr int kExitFailed = 1;
+
+    CReachWatch(std::FILE* out, std::FILE* err);
+
+    // Watches until SIGINT or SIGTERM comes, or limit has passed when one is given, and
+    // answers the exit status: 0 then, kExitNoServers when the settings name no usable
+    // heartbeat server, kExitFailed when the probes or the signals cannot be set up. Call
+    // once, from the main thread, before other threads are started.
+    int Run(config::CVORNConfig& settings, std::optional<std::chrono::seconds> limit);
+
+private:
+    void PrintState();
+    int Fail(int status, const std::string& message);
+
+    std::FILE* const m_out;
+    std::FILE* const m_err;
+    std::mutex m_printMutex; // orders the lines of the two probe threads
+    int m_printed = 0;       // the state last printed; guarded by m_printMutex
+    heartbeat::CReachState m_reach;
+    heartbeat::CConWatchDog m_watchDog; // after m_reach, so it stops before m_reach goes
+};
+
+} // namespace cli
