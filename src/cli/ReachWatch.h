@@ -5,12 +5,12 @@
 #include "heartbeat/ReachState.h"
 
 #include <chrono>
-#include <cstdio>
 #include <mutex>
 #include <optional>
-#include <string>
 
 namespace cli {
+
+class CCommandContext;
 
 // vornctl watch: probes the campus and domestic heartbeat servers of the settings as the
 // main window does, and prints the reachability state's name ("none", "campus",
@@ -20,7 +20,8 @@ public:
     static constexpr int kExitNoServers = 4;
     static constexpr int kExitFailed = 1;
 
-    CReachWatch(std::FILE* out, std::FILE* err);
+    // Prints and complains through context, which must outlive the watch.
+    explicit CReachWatch(const CCommandContext& context);
 
     // Watches until SIGINT or SIGTERM comes, or limit has passed when one is given, and
     // answers the exit status: 0 then, kExitNoServers when the settings name no usable
@@ -30,10 +31,8 @@ public:
 
 private:
     void PrintState();
-    int Fail(int status, const std::string& message);
 
-    std::FILE* const m_out;
-    std::FILE* const m_err;
+    const CCommandContext& m_context;
     std::mutex m_printMutex; // orders the lines of the two probe threads
     int m_printed = 0;       // the state last printed; guarded by m_printMutex
     heartbeat::CReachState m_reach;

@@ -33,7 +33,7 @@ int CWatchCommand::Run(CCommandContext& context) {
     if (m_seconds) {
         limit = std::chrono::seconds(*m_seconds);
     }
-    return CReachWatch(context.Out(), context.Err()).Run(saved.Settings(), limit);
+    return CReachWatch(context).Run(saved.Settings(), limit);
 }
 
 } // namespace cli
