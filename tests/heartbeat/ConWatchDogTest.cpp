@@ -2,6 +2,7 @@
 
 #include "platform/ScriptedHostLookup.h"
 #include "platform/StopWaker.h"
+#include "platform/SystemHostLookup.h"
 #include "platform/UdpSocket.h"
 
 #include <arpa/inet.h>
@@ -21,6 +22,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+
+// Short enough for a fast suite, long enough that a loaded machine still answers in time:
+// a server on loopback answers within microseconds, and the probe waits this long.
+constexpr std::int32_t kInterval = 200;
 
 // Only a broken probe takes this long to call back; a slow machine stays far below it.
 constexpr auto kBound = 20s;
@@ -156,7 +161,7 @@ std::ostream& operator<<(std::ostream& out, const ReplyCase& row) {
 class ProbeReplyTest : public testing::TestWithParam<ReplyCase> {};
 
 TEST_P(ProbeReplyTest, JudgesTheFirstAnswer) {
-    const ProbeRun run = RunProbe(GetParam().script, 100, 1);
+    const ProbeRun run = RunProbe(GetParam().script, kInterval, 1);
     ASSERT_EQ(run.callbacks.size(), 1U);
     EXPECT_EQ(run.callbacks[0].index, 7);
     EXPECT_EQ(run.callbacks[0].reply, GetParam().reply);
@@ -169,8 +174,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ReplyCase{"longer_than_buffer", {std::string(129, 'A')}, false},
                     ReplyCase{"other_byte", {"r"}, false},
                     ReplyCase{"from_other_address", {"A", 0ms, true}, true},
-                    // Within twice the interval after the probe, while the wait runs.
-                    ReplyCase{"late_within_two_intervals", {"A", 150ms}, true},
                     ReplyCase{"silent", {std::nullopt}, false}),
     [](const testing::TestParamInfo<ReplyCase>& info) { return info.param.name; });
 
@@ -183,7 +186,7 @@ TEST(ConWatchDogTest, LateReplyAfterTheSleepCountsForItsCycle) {
 }
 
 // Four cycles against an answering or a silent server: one probe each, and the shortest
-// time a cycle can take, in intervals of 50 ms.
+// time a cycle can take, in intervals.
 struct CycleCase {
     std::string name;
     CTestServer::Script script;
@@ -199,12 +202,13 @@ class ProbeCycleTest : public testing::TestWithParam<CycleCase> {};
 
 TEST_P(ProbeCycleTest, OneProbeAndOneCallbackPerCycle) {
     const CycleCase& row = GetParam();
-    const ProbeRun run = RunProbe(row.script, 50, 4);
+    const ProbeRun run = RunProbe(row.script, kInterval, 4);
     ASSERT_EQ(run.callbacks.size(), 4U);
     auto previous = run.start;
     for (const Callback& callback : run.callbacks) {
         EXPECT_EQ(callback.reply, row.reply);
-        EXPECT_GE(callback.at - previous, row.intervalsPerCycle * 50ms);
+        EXPECT_GE(callback.at - previous,
+                  row.intervalsPerCycle * std::chrono::milliseconds(kInterval));
         previous = callback.at;
     }
     // The cycle under way at the stop may have sent one probe more.
@@ -224,8 +228,8 @@ TEST(ConWatchDogTest, ProbesServersSideBySide) {
     CTestServer domestic({std::nullopt});
     CRecorder recorder;
     heartbeat::CConWatchDog watchDog;
-    ASSERT_TRUE(watchDog.RegisterHBS("cam", "127.0.0.1", campus.Port(), 50, &recorder, 0));
-    ASSERT_TRUE(watchDog.RegisterHBS("dom", "localhost", domestic.Port(), 50, &recorder, 1));
+    ASSERT_TRUE(watchDog.RegisterHBS("cam", "127.0.0.1", campus.Port(), kInterval, &recorder, 0));
+    ASSERT_TRUE(watchDog.RegisterHBS("dom", "localhost", domestic.Port(), kInterval, &recorder, 1));
     ASSERT_TRUE(watchDog.Start());
     const std::vector<Callback> callbacks = recorder.WaitFor(6);
     watchDog.Stop();
@@ -252,7 +256,7 @@ TEST(ConWatchDogTest, LooksTheHostUpAgainUntilItResolves) {
     CRecorder recorder;
     platform::CScriptedHostLookup lookup(2, htonl(INADDR_LOOPBACK));
     heartbeat::CConWatchDog watchDog(lookup);
-    ASSERT_TRUE(watchDog.RegisterHBS("cam", "hbs.example", server.Port(), 20, &recorder, 0));
+    ASSERT_TRUE(watchDog.RegisterHBS("cam", "hbs.example", server.Port(), kInterval, &recorder, 0));
     ASSERT_TRUE(watchDog.Start());
     const std::vector<Callback> callbacks = recorder.WaitFor(4);
     watchDog.Stop();
@@ -320,6 +324,24 @@ TEST(ConWatchDogTest, StopEndsASleepingProbeAtOnce) {
     // Far under the minute the probe would otherwise sleep.
     EXPECT_LT(Clock::now() - before, 10s);
     EXPECT_FALSE(watchDog.Server(0).socket.IsOpen());
+    EXPECT_EQ(recorder.Count(), 0U);
+}
+
+TEST(ConWatchDogTest, StopEndsAProbeWaitingForItsDnsServer) {
+    platform::CUdpSocket dns; // takes the queries and never answers
+    ASSERT_TRUE(dns.Open() && dns.Bind("127.0.0.1", 0));
+    platform::CSystemHostLookup lookup({"127.0.0.1:" + std::to_string(dns.LocalPort())});
+    CRecorder recorder;
+    heartbeat::CConWatchDog watchDog(lookup);
+    ASSERT_TRUE(watchDog.RegisterHBS("cam", "hbs.qel.example", 5430, 60'000, &recorder, 0));
+    ASSERT_TRUE(watchDog.Start());
+    const std::stop_source never;
+    const platform::CStopWaker waker(never.get_token());
+    ASSERT_EQ(platform::WaitReadable(dns.Fd(), kBound, waker), platform::WaitResult::Ready);
+    const auto before = Clock::now();
+    EXPECT_TRUE(watchDog.Stop());
+    // Unstopped, the lookup would wait for its time-out of seconds.
+    EXPECT_LT(Clock::now() - before, 1500ms);
     EXPECT_EQ(recorder.Count(), 0U);
 }
 

@@ -42,7 +42,7 @@ private:
 };
 
 // The watchdog and the state machine together, against gatewayd's responders switched
-// silent and back, with a probe interval of 50 ms instead of 5 s.
+// silent and back, with a probe interval of 200 ms instead of 5 s.
 TEST(ReachAgainstGatewaydTest, ClimbsAndFallsWithTheResponders) {
     testsupport::CTempFolder folder;
     folder.Write("accounts.ini", "[a]\npassword = Secret-1\n");
@@ -64,8 +64,8 @@ TEST(ReachAgainstGatewaydTest, ClimbsAndFallsWithTheResponders) {
     reach = &watched;
     heartbeat::CConWatchDog watchDog;
     ASSERT_TRUE(
-        watchDog.RegisterHBS("cam", "127.0.0.1", *campus, 50, &watched, heartbeat::kCampusIndex));
-    ASSERT_TRUE(watchDog.RegisterHBS("dom", "localhost", *domestic, 50, &watched,
+        watchDog.RegisterHBS("cam", "127.0.0.1", *campus, 200, &watched, heartbeat::kCampusIndex));
+    ASSERT_TRUE(watchDog.RegisterHBS("dom", "localhost", *domestic, 200, &watched,
                                      heartbeat::kDomesticIndex));
     ASSERT_TRUE(watchDog.Start());
     EXPECT_EQ(log.WaitFor(1), std::vector<int>({REACH_DOMESTIC}));
