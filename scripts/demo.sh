@@ -37,7 +37,8 @@ iconv -f UTF-8 -t GBK >"$demo/vornmsg.xml" <<'ANNOUNCEMENTS'
 ANNOUNCEMENTS
 
 build/release/tools/gatewayd/gatewayd --dir "$demo/gateway" --accounts "$demo/accounts.ini" \
-    --tls-port 0 --http-port 0 --announce-file "$demo/vornmsg.xml" --port-file "$demo/port" \
+    --tls-port 0 --http-port 0 --announce-file "$demo/vornmsg.xml" --campus-port 0 \
+    --domestic-port 0 --port-file "$demo/port" \
     >"$demo/gatewayd.log" 2>&1 &
 gatewayd_pid=$!
 trap 'kill "$gatewayd_pid" 2>/dev/null || true; wait "$gatewayd_pid" 2>/dev/null || true' EXIT
@@ -48,9 +49,11 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -s "$demo/port" ] || { echo "gatewayd did not start" >&2; exit 1; }
-# The TLS port is alone on the first line, the HTTP port follows as "http PORT".
+# The TLS port is alone on the first line; "NAME PORT" lines follow for the others.
 port=$(head -n 1 "$demo/port")
 http_port=$(awk '$1 == "http" { print $2 }' "$demo/port")
+campus=$(awk '$1 == "campus" { print $2 }' "$demo/port")
+domestic=$(awk '$1 == "domestic" { print $2 }' "$demo/port")
 cp "$demo/gateway/ca.cer" "$demo/client/ca.cer"
 # The client's own settings name the bundled server; they are sealed into "config" on first use.
 cat >"$demo/client/config.xml" <<SETTINGS
@@ -58,8 +61,8 @@ cat >"$demo/client/config.xml" <<SETTINGS
 <VORNClientConfig>
   <Style ConPrompt="true" AutoLogon="false"/>
   <Log/>
-  <HBSCam>127.0.0.1:5430</HBSCam>
-  <HBSDom>127.0.0.1:5431</HBSDom>
+  <HBSCam>127.0.0.1:$campus</HBSCam>
+  <HBSDom>127.0.0.1:$domestic</HBSDom>
   <HBSInt>127.0.0.1:5432</HBSInt>
   <Server Host="localhost" Port="$port" HttpPort="$http_port"/>
 </VORNClientConfig>
@@ -84,3 +87,5 @@ run disconnect -u student -p Campus-2026
 run connect
 run disconnect-all -u student -p Campus-2026
 run announcements
+# The heartbeat probes: campus at once, domestic after the first 5-second probe cycle.
+run watch --seconds 7

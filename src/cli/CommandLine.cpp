@@ -6,6 +6,7 @@
 #include "cli/GatewayCommand.h"
 #include "cli/GuardCommand.h"
 #include "cli/ReportCommand.h"
+#include "cli/WatchCommand.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,8 +17,8 @@ namespace {
 
 constexpr const char* kDescription =
     "Opens and closes connections at the campus network gateway, keeps the saved\n"
-    "accounts of the working directory, and reports the network state. Each command has\n"
-    "its own --help.";
+    "accounts of the working directory, reports the network state, and watches how far\n"
+    "the network reaches. Each command has its own --help.";
 
 constexpr const char* kFooter = R"(Synopsis:
   connect -u USER [PASSWORD] [--range free|paid] [--save] [--remember-password]
@@ -29,6 +30,7 @@ constexpr const char* kFooter = R"(Synopsis:
   forget NAME | forget --all
   announcements
   report
+  watch [--seconds N]
 
 Password (one of):
   -p, --password PASS read it from the command line (visible to other users)
@@ -49,6 +51,8 @@ Exit status:
   announcements: 0 the document was downloaded, 4 it was not
   report: 0 nsr.txt was written (a part that could not be read is a warning),
   4 it could not be written
+  watch: 0 ended by SIGINT, SIGTERM or --seconds, 1 the settings could not be read,
+  4 the settings name no usable heartbeat server
   Control characters in the server's text are shown escaped, as \x1b.)";
 
 constexpr const char* kSubcommandFooter = "Exit status: see 'vornctl --help'.";
@@ -105,6 +109,7 @@ CCommandLine::CCommandLine() : m_app(kDescription, "vornctl") {
     Add(std::make_unique<CAnnouncementsCommand>());
     Add(std::make_unique<CReportCommand>());
     Add(std::make_unique<CGuardCommand>());
+    Add(std::make_unique<CWatchCommand>());
 }
 
 void CCommandLine::AddGlobalOptions() {

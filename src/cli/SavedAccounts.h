@@ -31,6 +31,9 @@ public:
     // "config.xml", which is only read.
     config::ServerSettings ServerSettings();
 
+    // The settings themselves, for what reads them directly; only while IsOpen.
+    config::CVORNConfig& Settings() { return m_store; }
+
     enum class DefaultAccount { Found, None, NoPassword };
 
     // The default account with its remembered password and access, as automatic log-on

@@ -17,6 +17,11 @@ namespace {
 
 using Deadline = std::chrono::steady_clock::time_point;
 
+// A stop without a descriptor of its own is looked at this often.
+constexpr std::chrono::milliseconds kStopSlice{20};
+
+enum class StepResult { Going, TimedOut, Stopped };
+
 // What one lookup found; filled by c-ares' callback.
 struct Lookup {
     bool done = false;
@@ -87,16 +92,25 @@ private:
 };
 
 // Waits for the channel's sockets or its next retry, at most until deadline, and lets
-// c-ares handle what happened. False once the deadline has passed.
-bool Step(ares_channel channel, Deadline deadline) {
-    const auto remaining =
+// c-ares handle what happened; a stop, when given, ends the wait at once.
+StepResult Step(ares_channel channel, Deadline deadline, const CStopWaker* stop) {
+    if (stop != nullptr && stop->StopRequested()) {
+        return StepResult::Stopped;
+    }
+    auto remaining =
         std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (remaining.count() <= 0) {
-        return false;
+        return StepResult::TimedOut;
+    }
+    if (stop != nullptr && stop->Fd() < 0) {
+        remaining = std::min(remaining, kStopSlice);
     }
     std::array<ares_socket_t, ARES_GETSOCK_MAXNUM> sockets{};
     const int mask = ares_getsock(channel, sockets.data(), static_cast<int>(sockets.size()));
     std::vector<pollfd> watched;
+    if (stop != nullptr && stop->Fd() >= 0) {
+        watched.push_back({stop->Fd(), POLLIN, 0});
+    }
     for (int i = 0; i < ARES_GETSOCK_MAXNUM; ++i) {
         const auto events = static_cast<short>((ARES_GETSOCK_READABLE(mask, i) ? POLLIN : 0) |
                                                (ARES_GETSOCK_WRITABLE(mask, i) ? POLLOUT : 0));
@@ -110,22 +124,25 @@ bool Step(ares_channel channel, Deadline deadline) {
     const timeval* wait = ares_timeout(channel, &limit, &next);
     const int waitMs = static_cast<int>(wait->tv_sec * 1000 + (wait->tv_usec + 999) / 1000);
     const int ready = poll(watched.data(), watched.size(), waitMs);
+    if (stop != nullptr && stop->StopRequested()) {
+        return StepResult::Stopped;
+    }
     if (ready < 0) {
-        return errno == EINTR;
+        return errno == EINTR ? StepResult::Going : StepResult::TimedOut;
     }
     if (ready == 0) {
         ares_process_fd(channel, ARES_SOCKET_BAD, ARES_SOCKET_BAD); // retries and time-outs
-        return true;
+        return StepResult::Going;
     }
     for (const pollfd& entry : watched) {
-        if (entry.revents != 0) {
+        if (entry.revents != 0 && (stop == nullptr || entry.fd != stop->Fd())) {
             const bool readable = (entry.revents & (POLLIN | POLLERR | POLLHUP)) != 0;
             const bool writable = (entry.revents & (POLLOUT | POLLERR | POLLHUP)) != 0;
             ares_process_fd(channel, readable ? entry.fd : ARES_SOCKET_BAD,
                             writable ? entry.fd : ARES_SOCKET_BAD);
         }
     }
-    return true;
+    return StepResult::Going;
 }
 
 } // namespace
@@ -136,7 +153,7 @@ CHostResolver::CHostResolver(std::vector<std::string> nameServers)
 CHostResolver::Result CHostResolver::Resolve(const std::string& host,
                                              std::chrono::milliseconds timeout,
                                              std::vector<std::string>& addresses,
-                                             std::string& error) const {
+                                             std::string& error, const CStopWaker* stop) const {
     const Deadline deadline = std::chrono::steady_clock::now() + timeout;
     Lookup lookup; // outlives the channel, whose destruction may still call back
     CChannel channel;
@@ -153,9 +170,15 @@ CHostResolver::Result CHostResolver::Resolve(const std::string& host,
     hints.ai_socktype = SOCK_STREAM;
     ares_getaddrinfo(channel.Get(), host.c_str(), nullptr, &hints, CollectAddresses, &lookup);
     while (!lookup.done) {
-        if (!Step(channel.Get(), deadline)) {
+        switch (Step(channel.Get(), deadline, stop)) {
+        case StepResult::Going:
+            break;
+        case StepResult::TimedOut:
             error = "the name server did not answer in time";
             return Result::TimedOut;
+        case StepResult::Stopped:
+            error = "the lookup was stopped";
+            return Result::Stopped;
         }
     }
     if (lookup.status != ARES_SUCCESS || lookup.addresses.empty()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/StopWaker.h"
+
 #include <chrono>
 #include <string>
 #include <vector>
@@ -15,13 +17,15 @@ public:
     // empty for the system's.
     explicit CHostResolver(std::vector<std::string> nameServers = {});
 
-    enum class Result { Resolved, Failed, TimedOut };
+    enum class Result { Resolved, Failed, TimedOut, Stopped };
 
     // Answers the addresses of host as numeric texts ("192.0.2.1", "2001:db8::1"), in the
     // order to try them, or why there are none in error (English). A numeric host is
-    // answered as it is. Gives up when timeout has passed.
+    // answered as it is. Gives up when timeout has passed, and at once with Stopped when
+    // stop is given and its token is asked to stop.
     Result Resolve(const std::string& host, std::chrono::milliseconds timeout,
-                   std::vector<std::string>& addresses, std::string& error) const;
+                   std::vector<std::string>& addresses, std::string& error,
+                   const CStopWaker* stop = nullptr) const;
 
 private:
     std::vector<std::string> m_nameServers;

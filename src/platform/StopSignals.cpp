@@ -2,6 +2,10 @@
 
 #include <pthread.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+
 namespace platform {
 
 CStopSignals::CStopSignals() {
@@ -23,6 +27,28 @@ int CStopSignals::Wait() {
         return -1;
     }
     return received;
+}
+
+int CStopSignals::WaitFor(std::chrono::milliseconds limit) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + limit;
+    while (m_held) {
+        const auto left = std::max(Clock::duration::zero(), deadline - Clock::now());
+        const auto seconds = std::chrono::floor<std::chrono::seconds>(left);
+        const timespec wait{static_cast<time_t>(seconds.count()),
+                            static_cast<long>((left - seconds) / std::chrono::nanoseconds(1))};
+        const int received = sigtimedwait(&m_signals, nullptr, &wait);
+        if (received > 0) {
+            return received;
+        }
+        if (errno == EAGAIN) {
+            return 0;
+        }
+        if (errno != EINTR) {
+            break;
+        }
+    }
+    return -1;
 }
 
 } // namespace platform

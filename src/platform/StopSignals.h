@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <csignal>
 
 namespace platform {
@@ -17,6 +18,12 @@ public:
 
     // Waits for SIGINT or SIGTERM and answers which came; -1 when waiting failed.
     int Wait();
+
+    // As Wait, but for limit at most; answers 0 when it passed first.
+    int WaitFor(std::chrono::milliseconds limit);
+
+    // False when the signals could not be held back; the waits then fail at once.
+    bool IsHeld() const { return m_held; }
 
 private:
     sigset_t m_signals{};

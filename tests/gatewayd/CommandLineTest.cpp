@@ -25,6 +25,23 @@ TEST(CommandLine, TakesTheDefaultsForWhatIsNotGiven) {
     EXPECT_EQ(parsed.options.httpPort, std::nullopt);
     EXPECT_EQ(parsed.options.ipmacFile, "");
     EXPECT_EQ(parsed.options.announceFile, "");
+    EXPECT_FALSE(parsed.options.campusPort.has_value());
+    EXPECT_FALSE(parsed.options.domesticPort.has_value());
+}
+
+TEST(CommandLine, TakesTheHeartbeatResponders) {
+    const CommandLine parsed = Parse(
+        {"--dir", "state", "--accounts", "a.ini", "--campus-port", "0", "--domestic-port", "5431"});
+    ASSERT_EQ(parsed.action, CommandLine::Action::Run) << parsed.error;
+    EXPECT_EQ(parsed.options.campusPort, 0);
+    EXPECT_EQ(parsed.options.domesticPort, 5431);
+}
+
+TEST(CommandLine, SendNeedsOnlyTheStateFolder) {
+    const CommandLine parsed = Parse({"--send", "heartbeat campus silent", "--dir", "state"});
+    ASSERT_EQ(parsed.action, CommandLine::Action::Send) << parsed.error;
+    EXPECT_EQ(parsed.options.sendLine, "heartbeat campus silent");
+    EXPECT_EQ(Parse({"--send", "x"}).error, "--dir is required");
 }
 
 TEST(CommandLine, TakesEveryOptionInAnyOrder) {
@@ -88,6 +105,11 @@ INSTANTIATE_TEST_SUITE_P(
                        "--http-port takes a port from 0 to 65535, not \"70000\""},
         UsageErrorCase{
             "announce_file_missing_value", {"--announce-file"}, "--announce-file needs a value"},
+        UsageErrorCase{"heartbeat_port_too_large",
+                       {"--dir", "d", "--accounts", "a", "--domestic-port", "70000"},
+                       "--domestic-port takes a port from 0 to 65535, not \"70000\""},
+        UsageErrorCase{
+            "send_empty", {"--dir", "d", "--send", ""}, "--send needs a non-empty value"},
         UsageErrorCase{"bind_host_name",
                        {"--dir", "d", "--accounts", "a", "--bind", "localhost"},
                        "--bind takes a numeric IPv4 or IPv6 address, not \"localhost\""}),

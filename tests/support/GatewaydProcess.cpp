@@ -2,7 +2,10 @@
 
 #include "tests/support/ProgramRun.h"
 #include "tests/support/TempFolder.h"
+#include "tools/gatewayd/ControlServer.h"
+#include "tools/gatewayd/StateFolder.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <charconv>
@@ -128,6 +131,14 @@ std::string CGatewaydProcess::Stdout() const {
 
 std::string CGatewaydProcess::Stderr() const {
     return ReadFile(m_stderrPath);
+}
+
+std::string SendGatewaydCommand(const std::filesystem::path& stateDir, const std::string& line) {
+    std::string error;
+    std::string answer =
+        gatewayd::SendControlLine(stateDir / gatewayd::kControlSocketFile, line, error);
+    EXPECT_FALSE(answer.empty()) << error;
+    return answer;
 }
 
 } // namespace testsupport

@@ -53,4 +53,9 @@ private:
     std::optional<int> m_status; // the wait status, once reaped
 };
 
+// Hands a control line (such as "heartbeat campus silent") to the gatewayd running with the
+// state folder stateDir and answers its answer line; a failure to reach it fails the test
+// and answers an empty text.
+std::string SendGatewaydCommand(const std::filesystem::path& stateDir, const std::string& line);
+
 } // namespace testsupport

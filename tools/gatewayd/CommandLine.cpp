@@ -63,6 +63,12 @@ CommandLine ParseCommandLine(std::span<const char* const> arguments) {
             portTarget = &options.tlsPort;
         } else if (option == "--http-port") {
             portTarget = &options.httpPort.emplace();
+        } else if (option == "--campus-port") {
+            portTarget = &options.campusPort.emplace();
+        } else if (option == "--domestic-port") {
+            portTarget = &options.domesticPort.emplace();
+        } else if (option == "--send") {
+            target = &options.sendLine;
         } else {
             return UsageError("unknown option \"" + std::string(option) + "\"");
         }
@@ -85,6 +91,10 @@ CommandLine ParseCommandLine(std::span<const char* const> arguments) {
     if (options.stateDir.empty()) {
         return UsageError("--dir is required");
     }
+    if (!options.sendLine.empty()) {
+        result.action = CommandLine::Action::Send;
+        return result;
+    }
     if (options.accountsFile.empty()) {
         return UsageError("--accounts is required");
     }
@@ -99,19 +109,30 @@ std::string UsageText() {
     return "usage: gatewayd --dir DIR --accounts FILE [--host NAME] [--bind ADDR]\n"
            "                [--tls-port N] [--port-file FILE]\n"
            "                [--http-port N] [--ipmac-file FILE] [--announce-file FILE]\n"
+           "                [--campus-port N] [--domestic-port N]\n"
+           "       gatewayd --dir DIR --send LINE\n"
            "  --dir DIR         state folder: ca.cer (for the clients), server.cer, server.key\n"
            "  --accounts FILE   the accounts (see accounts.sample)\n"
            "  --host NAME       name that new certificates are issued for (localhost)\n"
            "  --bind ADDR       address to listen on (127.0.0.1)\n"
            "  --tls-port N      gateway port, 0 for a free one (5428)\n"
            "  --port-file FILE  once listening, write the TLS port there on a line of its\n"
-           "                    own, then \"http PORT\" when the HTTP site is served\n"
+           "                    own, then \"http PORT\" when the HTTP site is served, and\n"
+           "                    \"campus PORT\" and \"domestic PORT\" for the responders\n"
            "  --http-port N     serve the HTTP site on this port, 0 for a free one (off)\n"
            "  --ipmac-file FILE the IP-MAC list for /ipmac/w5hqey, sent XOR 0xD6 (none)\n"
            "  --announce-file FILE\n"
            "                    the document for /announce/vornmsg.xml, as it is (none)\n"
            "  A document that is not given or whose file is missing answers 404; the files\n"
-           "  are read at every request.\n";
+           "  are read at every request.\n"
+           "  --campus-port N, --domestic-port N\n"
+           "                    run a heartbeat responder on that UDP port (0 for a free one):\n"
+           "                    it answers each probe 'r' with 'A'\n"
+           "  --send LINE       hand LINE to the gatewayd running with --dir DIR through its\n"
+           "                    control socket DIR/control, print its answer, and end (0 when\n"
+           "                    the answer starts with \"ok\"). Lines:\n"
+           "                      heartbeat campus|domestic silent   stop answering probes\n"
+           "                      heartbeat campus|domestic answer   answer them again\n";
 }
 
 } // namespace gatewayd

@@ -10,6 +10,8 @@ namespace gatewayd {
 // What gatewayd was asked to do:
 //   gatewayd --dir DIR --accounts FILE [--host NAME] [--bind ADDR] [--tls-port N]
 //            [--port-file FILE] [--http-port N] [--ipmac-file FILE] [--announce-file FILE]
+//            [--campus-port N] [--domestic-port N]
+//   gatewayd --dir DIR --send LINE
 struct Options {
     std::string stateDir;           // --dir, required
     std::string accountsFile;       // --accounts, required
@@ -21,11 +23,16 @@ struct Options {
     std::optional<std::uint16_t> httpPort;
     std::string ipmacFile;    // the IP-MAC list it serves; empty for none
     std::string announceFile; // the announcement document it serves; empty for none
+    // The heartbeat responders, each run only when its port is given (0 picks a free one).
+    std::optional<std::uint16_t> campusPort;
+    std::optional<std::uint16_t> domesticPort;
+    std::string sendLine; // --send: the control line for the gatewayd running in stateDir
 };
 
 struct CommandLine {
     enum class Action {
         Run,
+        Send,       // --send: hand a control line to the running gatewayd
         ShowHelp,   // --help: print the usage and end successfully
         UsageError, // error says what is wrong
     };

@@ -5,8 +5,11 @@
 #include "tools/gatewayd/AccountsFile.h"
 #include "tools/gatewayd/AtomicFile.h"
 #include "tools/gatewayd/CommandLine.h"
+#include "tools/gatewayd/ControlCommands.h"
+#include "tools/gatewayd/ControlServer.h"
 #include "tools/gatewayd/DocumentService.h"
 #include "tools/gatewayd/GatewayService.h"
+#include "tools/gatewayd/HeartbeatService.h"
 #include "tools/gatewayd/HttpListener.h"
 #include "tools/gatewayd/StateFolder.h"
 #include "tools/gatewayd/TlsListener.h"
@@ -15,6 +18,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <span>
 #include <string>
@@ -67,6 +71,20 @@ std::string PortFileText(std::uint16_t tlsPort, const gatewayd::CHttpListener* s
     return text;
 }
 
+// --send: hands the line to the running gatewayd and prints its answer.
+int SendControl(const gatewayd::Options& options) {
+    std::string error;
+    const std::string answer = gatewayd::SendControlLine(std::filesystem::path(options.stateDir) /
+                                                             gatewayd::kControlSocketFile,
+                                                         options.sendLine, error);
+    if (answer.empty()) {
+        Complain(error);
+        return kExitFailure;
+    }
+    std::printf("%s\n", answer.c_str());
+    return answer.starts_with("ok") ? 0 : kExitFailure;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -81,6 +99,8 @@ int main(int argc, char** argv) {
         Complain(commandLine.error);
         std::fputs(gatewayd::UsageText().c_str(), stderr);
         return kExitUsage;
+    case gatewayd::CommandLine::Action::Send:
+        return SendControl(commandLine.options);
     case gatewayd::CommandLine::Action::Run:
         break;
     }
@@ -118,6 +138,20 @@ int main(int argc, char** argv) {
         Complain(error);
         return kExitFailure;
     }
+    // Before the port file, so that whoever sees it can probe and send control lines at once;
+    // the responders before the channel whose commands switch them.
+    gatewayd::CControlCommands commands;
+    gatewayd::CHeartbeatService heartbeat;
+    heartbeat.AddCommands(commands);
+    gatewayd::CControlServer control(
+        [&commands](std::string_view line) { return commands.Execute(line); });
+    if (!heartbeat.Start(options, error) ||
+        !control.Listen(std::filesystem::path(options.stateDir) / gatewayd::kControlSocketFile,
+                        error) ||
+        !control.Start(error)) {
+        Complain(error);
+        return kExitFailure;
+    }
     std::printf("gatewayd listening on %s\n", listener.Endpoint().c_str());
     const gatewayd::CDocumentService documents({options.ipmacFile, options.announceFile});
     std::unique_ptr<gatewayd::CHttpListener> site;
@@ -126,8 +160,9 @@ int main(int argc, char** argv) {
     }
     std::fflush(stdout);
     if (!options.portFile.empty() &&
-        !gatewayd::WriteFileAtomically(options.portFile, PortFileText(listener.Port(), site.get()),
-                                       0644, error)) {
+        !gatewayd::WriteFileAtomically(
+            options.portFile, PortFileText(listener.Port(), site.get()) + heartbeat.PortLines(),
+            0644, error)) {
         Complain(error);
         return kExitFailure;
     }
@@ -138,6 +173,8 @@ int main(int argc, char** argv) {
     if (site) {
         site->Stop();
     }
+    control.Stop();
+    heartbeat.Stop();
     if (!waited) {
         Complain("cannot wait for the stop signals");
         return kExitFailure;

@@ -1,0 +1,9 @@
+#include "heartbeat/StartWinsock.h"
+
+namespace heartbeat {
+
+bool StartWinsock() {
+    return true;
+}
+
+} // namespace heartbeat
