@@ -30,6 +30,7 @@ constexpr const char* kFooter = R"(Synopsis:
   forget NAME | forget --all
   announcements
   report
+  guard [--once]
   watch [--seconds N]
 
 Password (one of):
@@ -51,6 +52,8 @@ Exit status:
   announcements: 0 the document was downloaded, 4 it was not
   report: 0 nsr.txt was written (a part that could not be read is a warning),
   4 it could not be written
+  guard: 0 the gateway is pinned, 3 it was not pinned, 4 a step failed, 1 this
+  process cannot change the neighbour table
   watch: 0 ended by SIGINT, SIGTERM or --seconds, 1 the settings could not be read,
   4 the settings name no usable heartbeat server
   Control characters in the server's text are shown escaped, as \x1b.)";

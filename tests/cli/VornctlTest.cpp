@@ -553,8 +553,9 @@ TEST(VornctlHelp, DescribesEveryCommand) {
     const CTempFolder folder;
     const ProgramRun run = testsupport::RunProgram(VORNCTL_PATH, {"--help"}, "", folder.Path());
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* command : {"connect", "disconnect", "disconnect-all", "--password-stdin",
-                                "accounts", "forget", "--auto-logon", "announcements"}) {
+    for (const char* command :
+         {"connect", "disconnect", "disconnect-all", "--password-stdin", "accounts", "forget",
+          "--auto-logon", "announcements", "report", "guard [--once]", "watch [--seconds N]"}) {
         EXPECT_NE(run.out.find(command), std::string::npos) << command;
     }
     // As the "disconnect all refused" case shows, every refusal of disconnect-all exits 4.
