@@ -155,27 +155,10 @@ std::string ByteOffsetText(size_t offset) {
     return " at byte " + std::to_string(offset);
 }
 
-} // namespace
-
-ConvertedText Utf8ToGbk(std::string_view utf8) {
-    if (const size_t invalid = FindInvalidUtf8(utf8); invalid != std::string_view::npos) {
-        return {{}, "the text is not valid UTF-8" + ByteOffsetText(invalid)};
-    }
-    CIconv converter(kGbk, kUtf8);
-    if (!converter.IsOpen()) {
-        return {{}, "the system cannot convert UTF-8 to GBK"};
-    }
-    std::string_view rest = utf8;
-    ConvertedText converted;
-    if (converter.Convert(rest, converted.text) != 0) {
-        return {{},
-                "the character " + DescribeUtf8Character(rest) +
-                    ByteOffsetText(utf8.size() - rest.size()) + " cannot be written in GBK"};
-    }
-    return converted;
-}
-
-ConvertedText Utf8ToGbkXml(std::string_view utf8) {
+// Converts UTF-8 to GBK. At each character that GBK lacks, writeInstead appends what stands
+// for it and answers true, or answers false to refuse the whole text.
+template <typename WriteInstead>
+ConvertedText Utf8ToGbkWith(std::string_view utf8, WriteInstead writeInstead) {
     if (const size_t invalid = FindInvalidUtf8(utf8); invalid != std::string_view::npos) {
         return {{}, "the text is not valid UTF-8" + ByteOffsetText(invalid)};
     }
@@ -187,10 +170,27 @@ ConvertedText Utf8ToGbkXml(std::string_view utf8) {
     ConvertedText converted;
     // The input is valid UTF-8, so each stop is at a character that GBK lacks.
     while (converter.Convert(rest, converted.text) != 0 && !rest.empty()) {
-        converted.text += "&#" + std::to_string(CodePointAt(rest)) + ";";
+        if (!writeInstead(rest, converted.text)) {
+            return {{},
+                    "the character " + DescribeUtf8Character(rest) +
+                        ByteOffsetText(utf8.size() - rest.size()) + " cannot be written in GBK"};
+        }
         rest.remove_prefix(Utf8SequenceLength(static_cast<unsigned char>(rest.front())));
     }
     return converted;
+}
+
+} // namespace
+
+ConvertedText Utf8ToGbk(std::string_view utf8) {
+    return Utf8ToGbkWith(utf8, [](std::string_view, std::string&) { return false; });
+}
+
+ConvertedText Utf8ToGbkXml(std::string_view utf8) {
+    return Utf8ToGbkWith(utf8, [](std::string_view rest, std::string& gbk) {
+        gbk += "&#" + std::to_string(CodePointAt(rest)) + ";";
+        return true;
+    });
 }
 
 bool IsValidUtf8(std::string_view text) {
