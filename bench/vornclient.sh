@@ -59,13 +59,18 @@ echo "first paint, median of $runs: bare QWidget ${bare} ms, main window ${main}
     --instance-name "$work/socket" >/dev/null 2>&1) &
 client_pid=$!
 sleep 3 # start-up and the automatic log-on
+# Context switches per thread, "tid count"; a thread that ends in between drops out, so only
+# threads alive at both ends are counted.
 switches() {
-    cat /proc/"$client_pid"/task/*/status |
-        awk '/ctxt_switches/ { total += $2 } END { print total }'
+    for task in /proc/"$client_pid"/task/*; do
+        awk -v tid="${task##*/}" '/ctxt_switches/ { total += $2 } END { print tid, total }' \
+            "$task/status" 2>/dev/null
+    done | sort
 }
-before=$(switches)
+switches >"$work/before"
 sleep "$idle"
-after=$(switches)
+switches >"$work/after"
+delta=$(join "$work/before" "$work/after" | awk '{ total += $3 - $2 } END { print total + 0 }')
 rss=$(awk '/VmRSS/ { print $2 }' /proc/"$client_pid"/status)
 echo "idle ${idle} s connected: resident $((rss / 1024)) MB," \
-    "wake-ups $(awk -v d=$((after - before)) -v s="$idle" 'BEGIN { printf "%.1f", d / s }') per second"
+    "wake-ups $(awk -v d="$delta" -v s="$idle" 'BEGIN { printf "%.1f", d / s }') per second"
