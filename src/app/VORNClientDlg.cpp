@@ -4,6 +4,7 @@
 #include "app/Updater.h"
 #include "app/WindowTexts.h"
 #include "gateway/StatusRows.h"
+#include "heartbeat/TrayIcon.h"
 #include "platform/NeighbourControl.h"
 #include "resources/StringTable.h"
 #include "ui/DialogUnits.h"
@@ -54,17 +55,6 @@ void StyleAsLink(QLabel& label) {
 }
 
 } // namespace
-
-int TrayIconId(int reachState, bool guardBound) {
-    switch (reachState) {
-    case REACH_NONE:
-        return guardBound ? ui::IDI_GUARD_NONE : ui::IDI_NET_NONE;
-    case REACH_DOMESTIC:
-        return guardBound ? ui::IDI_GUARD_DOMESTIC : ui::IDI_NET_DOMESTIC;
-    default:
-        return guardBound ? ui::IDI_GUARD_CAMPUS : ui::IDI_NET_CAMPUS;
-    }
-}
 
 CVORNClientDlg::CVORNClientDlg(WindowOptions options, platform::CMessageBox& messageBox,
                                CSecondaryDialogs& dialogs)
@@ -394,7 +384,7 @@ void CVORNClientDlg::RedrawNow() {
 }
 
 void CVORNClientDlg::UpdateTrayIcon() {
-    m_nTrayIcon = TrayIconId(m_nReachState, m_bindMAC && m_bindMAC->IsBound());
+    m_nTrayIcon = heartbeat::ChooseTrayIcon(m_nReachState, m_bindMAC && m_bindMAC->IsBound());
     m_tray.Icon().setIcon(ui::ResourceIcon(m_nTrayIcon));
 }
 

@@ -11,6 +11,7 @@
 #include "arpguard/BindMAC.h"
 #include "config/VORNXMLSecureConfig.h"
 #include "gateway/QELOpenSSLVORNClient.h"
+#include "heartbeat/ReachState.h"
 #include "platform/MessageBox.h"
 #include "platform/NetworkTables.h"
 #include "ui/DialogUnits.h"
@@ -26,13 +27,10 @@
 
 namespace app {
 
-// Reachability states; only one is held at a time.
-inline constexpr int REACH_NONE = 16;
-inline constexpr int REACH_CAMPUS = 32;
-inline constexpr int REACH_DOMESTIC = 64;
-
-// The tray icon's resource for a reachability state, with or without the guard's shield.
-int TrayIconId(int reachState, bool guardBound);
+// The reachability states of the heartbeat's state machine, which the tray shows.
+using heartbeat::REACH_CAMPUS;
+using heartbeat::REACH_DOMESTIC;
+using heartbeat::REACH_NONE;
 
 // What the window is made with; the program takes the defaults, tests their own.
 struct WindowOptions {

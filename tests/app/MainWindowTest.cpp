@@ -2,6 +2,7 @@
 #include "app/SingleInstance.h"
 #include "app/VORNClientDlg.h"
 #include "gateway/QELVORNClient.h"
+#include "heartbeat/TrayIcon.h"
 #include "platform/GbkCodec.h"
 #include "tests/app/AppFixture.h"
 #include "tests/support/LoopbackSocket.h"
@@ -490,7 +491,7 @@ private slots:
         QFETCH(int, state);
         QFETCH(bool, guard);
         QFETCH(int, icon);
-        QCOMPARE(app::TrayIconId(state, guard), icon);
+        QCOMPARE(heartbeat::ChooseTrayIcon(state, guard), icon);
     }
 
     void closeMinimiseAndEscapeHideToTheTray() {
