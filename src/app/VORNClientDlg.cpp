@@ -60,7 +60,8 @@ CVORNClientDlg::CVORNClientDlg(WindowOptions options, platform::CMessageBox& mes
                                CSecondaryDialogs& dialogs)
     : m_options(std::move(options)), m_messageBox(messageBox), m_dialogs(dialogs),
       m_units(ui::DialogFont()), m_config(m_options.folder), m_tray(m_options.trayClickDelay),
-      m_tools(m_options.folder, messageBox, m_options.openReport) {
+      m_tools(m_options.folder, messageBox, m_options.openReport),
+      m_reach([this] { OnReachStateChanged(); }) {
     m_tools.SetParent(this);
     setWindowTitle(ResText(resources::IDS_MAIN_TITLE));
     setFont(ui::DialogFont());
@@ -86,6 +87,8 @@ CVORNClientDlg::CVORNClientDlg(WindowOptions options, platform::CMessageBox& mes
 }
 
 CVORNClientDlg::~CVORNClientDlg() {
+    // No probe may report to a window that is going.
+    m_watchDog.Stop();
     qApp->removeEventFilter(this);
 }
 
@@ -143,12 +146,8 @@ void CVORNClientDlg::CreateMenus() {
     file->addAction(QStringLiteral("断开连接(&D)"), this, &CVORNClientDlg::OnDisconnect);
     file->addAction(QStringLiteral("断开所有连接(&A)"), this, &CVORNClientDlg::OnDisconnectAll);
     file->addAction(QStringLiteral("退出(&E)"), this, &CVORNClientDlg::OnExit);
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
-    for (const char* text :
-         {"报告网络状态(&R)...", "Ping(&P)...", "Tracert(&T)...", "域名解析(&D)..."}) {
-        // The report and the tools come with the diagnostics.
-        tools->addAction(QString::fromUtf8(text))->setEnabled(false);
-    }
+    AddToolActions(*menuBar()->addMenu(QStringLiteral("工具(&T)")),
+                   {"报告网络状态(&R)...", "Ping(&P)...", "Tracert(&T)...", "域名解析(&D)..."});
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->addAction(QStringLiteral("关于VORN客户端(&A)..."), this, &CVORNClientDlg::OnAbout);
 }
@@ -176,11 +175,8 @@ void CVORNClientDlg::CreateTrayMenu() {
     menu.setDefaultAction(open);
     menu.addAction(QStringLiteral("退出(&X)"), this, &CVORNClientDlg::OnExit);
     menu.addSeparator();
-    QMenu* tools = menu.addMenu(QStringLiteral("工具(&T)"));
-    for (const char* text :
-         {"网络状态报告(&R)...", "Ping(&P)...", "Tracert...", "域名解析(&N)..."}) {
-        tools->addAction(QString::fromUtf8(text))->setEnabled(false);
-    }
+    AddToolActions(*menu.addMenu(QStringLiteral("工具(&T)")),
+                   {"网络状态报告(&R)...", "Ping(&P)...", "Tracert...", "域名解析(&N)..."});
     menu.addSeparator();
     menu.addAction(QStringLiteral("帮助(&H)"), this, &CVORNClientDlg::OnAbout);
     m_tray.Icon().setToolTip(ResText(resources::IDS_TRAY_TIP));
@@ -205,6 +201,7 @@ void CVORNClientDlg::Initialise() {
         return;
     }
     m_nReachState = REACH_CAMPUS;
+    StartHeartbeat();
     UpdateTrayIcon();
     if (m_bTrayAvailable) {
         m_tray.Icon().show();
@@ -227,15 +224,44 @@ void CVORNClientDlg::Initialise() {
     }
 }
 
+void CVORNClientDlg::StartHeartbeat() {
+    const heartbeat::RegisteredServers registered =
+        heartbeat::RegisterSettingsServers(m_config, m_watchDog, m_reach, m_options.probeInterval);
+    if (!registered.campus) {
+        m_messageBox.Inform("Error:Register Campus HBS");
+    }
+    if (!registered.domestic) {
+        m_messageBox.Inform("Error:Register Domestic HBS");
+    }
+    if (!m_watchDog.Start()) {
+        m_messageBox.Inform("Error:Start watchdog");
+    }
+}
+
+// On a probe thread: the tray is redrawn on the UI thread, without waiting for it.
+void CVORNClientDlg::OnReachStateChanged() {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_nReachState = m_reach.GetState();
+            UpdateTrayIcon();
+        },
+        Qt::QueuedConnection);
+}
+
 // Only a process that may change the neighbour table guards it; otherwise nothing is said,
 // as where the platform has no guard.
 void CVORNClientDlg::StartArpGuard() {
-    if (!m_options.arpGuard || !platform::MayChangeNeighbourTable()) {
+    platform::CNetworkTables* tables = m_options.networkTables;
+    if (tables == nullptr && platform::MayChangeNeighbourTable()) {
+        tables = &m_systemTables;
+    }
+    if (!m_options.arpGuard || tables == nullptr) {
         return;
     }
     const gateway::GatewayServer& server = m_client->GetServer();
     m_bindMAC = std::make_unique<arpguard::CBindMAC>(
-        m_tables, arpguard::CLocalIPMACCache(m_options.folder),
+        *tables, arpguard::CLocalIPMACCache(m_options.folder),
         arpguard::CRemoteIPMACCache(server.host, server.httpPort));
     if (m_bindMAC->Start() != 0) {
         m_bindMAC.reset();
@@ -383,8 +409,12 @@ void CVORNClientDlg::RedrawNow() {
     repaint();
 }
 
+bool CVORNClientDlg::GuardHoldsEntry() const {
+    return m_bindMAC && m_bindMAC->IsBound();
+}
+
 void CVORNClientDlg::UpdateTrayIcon() {
-    m_nTrayIcon = heartbeat::ChooseTrayIcon(m_nReachState, m_bindMAC && m_bindMAC->IsBound());
+    m_nTrayIcon = heartbeat::ChooseTrayIcon(m_nReachState, GuardHoldsEntry());
     m_tray.Icon().setIcon(ui::ResourceIcon(m_nTrayIcon));
 }
 

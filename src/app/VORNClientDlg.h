@@ -11,6 +11,8 @@
 #include "arpguard/BindMAC.h"
 #include "config/VORNXMLSecureConfig.h"
 #include "gateway/QELOpenSSLVORNClient.h"
+#include "heartbeat/ConWatchDog.h"
+#include "heartbeat/HBSSetting.h"
 #include "heartbeat/ReachState.h"
 #include "platform/MessageBox.h"
 #include "platform/NetworkTables.h"
@@ -38,8 +40,12 @@ struct WindowOptions {
     std::chrono::milliseconds gatewayTimeout = std::chrono::seconds(15);
     CTrayIcon::DelayStarter trayClickDelay; // empty: 800 ms on a timer
     diag::CNSReport::OpenReport openReport; // empty: the desktop's text editor
-    bool arpGuard = true;      // start the ARP guard when the process may change the table
-    bool announcements = true; // start the announcement feed
+    bool arpGuard = true; // start the ARP guard when the process may change the table
+    // The tables the guard works on; null: the system's, guarded only when the process may
+    // change them.
+    platform::CNetworkTables* networkTables = nullptr;
+    std::int32_t probeInterval = heartbeat::kHBSInterval; // ms, of both heartbeat probes
+    bool announcements = true;                            // start the announcement feed
 };
 
 // The main window and session controller: it owns the configuration store and the gateway
@@ -88,6 +94,8 @@ public:
     CTrayIcon& Tray() { return m_tray; }
     const gateway::CQELVORNClient& Client() const { return *m_client; }
     int TrayIconShown() const { return m_nTrayIcon; }
+    // The ARP guard runs and holds its static entry.
+    bool GuardHoldsEntry() const;
     int WindowIconShown() const { return m_nWindowIcon; }
 
     // CFlowHost
@@ -115,6 +123,8 @@ private:
                            void (CVORNClientDlg::*command)());
     // Runs a command unless one is running; a session end that came meanwhile follows it.
     void RunCommand(const std::function<void()>& command);
+    void StartHeartbeat();
+    void OnReachStateChanged();
     void UpdateTrayIcon();
     void SetWindowIconId(int id);
     void EndSession(CSessionEnd::Reason reason);
@@ -134,11 +144,13 @@ private:
     CToolCommands m_tools;
     ui::AboutSites m_sites;
     QList<QPushButton*> m_gatewayButtons;
-    platform::CSystemNetworkTables m_tables;
+    platform::CSystemNetworkTables m_systemTables;
     std::unique_ptr<arpguard::CBindMAC> m_bindMAC;
     std::unique_ptr<ui::CVORNNotificationBox> m_popup;
     std::unique_ptr<announce::CVORNNotification> m_notification; // ends before the popup
-    int m_nReachState = REACH_CAMPUS;
+    heartbeat::CReachState m_reach;
+    heartbeat::CConWatchDog m_watchDog; // stopped before the reachability state ends
+    int m_nReachState = REACH_CAMPUS;   // the UI thread's copy, which the tray shows
     int m_nTrayIcon = 0;
     int m_nWindowIcon = 0;
     bool m_bConfigOpen = false;

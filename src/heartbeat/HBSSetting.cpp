@@ -7,13 +7,13 @@ constexpr std::size_t kSearchedLength = 256;
 constexpr std::int32_t kHighestPort = 65535;
 
 bool RegisterEntry(bool found, const config::HBSText& text, std::string_view name, int index,
-                   CConWatchDog& watchDog, CHBHandler& handler) {
+                   CConWatchDog& watchDog, CHBHandler& handler, std::int32_t interval) {
     if (!found) {
         return false;
     }
     const std::optional<HBSSetting> setting = ParseHBSSetting(text.View());
     return setting &&
-           watchDog.RegisterHBS(name, setting->host, setting->port, kHBSInterval, &handler, index);
+           watchDog.RegisterHBS(name, setting->host, setting->port, interval, &handler, index);
 }
 
 } // namespace
@@ -38,14 +38,15 @@ std::optional<HBSSetting> ParseHBSSetting(std::string_view text) {
 }
 
 RegisteredServers RegisterSettingsServers(config::CVORNConfig& settings, CConWatchDog& watchDog,
-                                          CHBHandler& handler) {
+                                          CHBHandler& handler, std::int32_t interval) {
     config::HBSText text;
     RegisteredServers registered;
     const bool campusFound = settings.GetHBSCam(text);
-    registered.campus = RegisterEntry(campusFound, text, "cam", kCampusIndex, watchDog, handler);
+    registered.campus =
+        RegisterEntry(campusFound, text, "cam", kCampusIndex, watchDog, handler, interval);
     const bool domesticFound = settings.GetHBSDom(text);
     registered.domestic =
-        RegisterEntry(domesticFound, text, "dom", kDomesticIndex, watchDog, handler);
+        RegisterEntry(domesticFound, text, "dom", kDomesticIndex, watchDog, handler, interval);
     return registered;
 }
 

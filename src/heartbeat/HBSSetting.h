@@ -30,10 +30,11 @@ struct RegisteredServers {
     bool domestic = false;
 };
 
-// Registers "cam" (index 0) from HBSCam and "dom" (index 1) from HBSDom with the 5000 ms
-// interval and handler, as the main window does. An entry that is missing or cannot be
-// taken apart, or that the table has no room for, is left out.
+// Registers "cam" (index 0) from HBSCam and "dom" (index 1) from HBSDom with interval (ms)
+// and handler, as the main window does. An entry that is missing or cannot be taken apart,
+// or that the table has no room for, is left out.
 RegisteredServers RegisterSettingsServers(config::CVORNConfig& settings, CConWatchDog& watchDog,
-                                          CHBHandler& handler);
+                                          CHBHandler& handler,
+                                          std::int32_t interval = kHBSInterval);
 
 } // namespace heartbeat

@@ -20,19 +20,34 @@ void WriteText(const std::filesystem::path& path, const std::string& text) {
 
 bool CGatewayFixture::Start() {
     m_dir = std::make_unique<QTemporaryDir>();
-    const std::filesystem::path root = m_dir->path().toStdString();
+    const std::filesystem::path root = Root();
     std::filesystem::create_directories(root / "gateway");
     WriteText(root / "accounts.ini", kAccounts);
     m_gatewayd = std::make_unique<testsupport::CGatewaydProcess>(root);
     if (!m_gatewayd->Start({"--dir", (root / "gateway").string(), "--accounts",
-                            (root / "accounts.ini").string(), "--tls-port", "0", "--port-file",
-                            (root / "port").string()})) {
+                            (root / "accounts.ini").string(), "--tls-port", "0", "--http-port", "0",
+                            "--ipmac-file", (root / "ipmac.xml").string(), "--campus-port", "0",
+                            "--domestic-port", "0", "--port-file", (root / "port").string()})) {
         return false;
     }
-    const std::optional<std::uint16_t> port = m_gatewayd->WaitForPort(root / "port");
-    m_port = port.value_or(0);
+    m_port = m_gatewayd->WaitForPort(root / "port").value_or(0);
+    m_httpPort = m_gatewayd->WaitForPort(root / "port", "http").value_or(0);
+    m_campusPort = m_gatewayd->WaitForPort(root / "port", "campus").value_or(0);
+    m_domesticPort = m_gatewayd->WaitForPort(root / "port", "domestic").value_or(0);
     m_caFile = root / "gateway" / "ca.cer";
-    return port.has_value();
+    return m_port != 0 && m_httpPort != 0 && m_campusPort != 0 && m_domesticPort != 0;
+}
+
+std::filesystem::path CGatewayFixture::Root() const {
+    return m_dir->path().toStdString();
+}
+
+void CGatewayFixture::PublishIPMACList(const std::string& document) const {
+    WriteText(Root() / "ipmac.xml", document);
+}
+
+void CGatewayFixture::Control(const std::string& line) const {
+    testsupport::SendGatewaydCommand(Root() / "gateway", line);
 }
 
 void CGatewayFixture::Stop() {
@@ -49,16 +64,16 @@ void CGatewayFixture::WriteClientFolder(const std::filesystem::path& folder, boo
     std::filesystem::create_directories(folder);
     std::filesystem::copy_file(m_caFile, folder / "ca.cer",
                                std::filesystem::copy_options::overwrite_existing);
+    const std::string host = "127.0.0.1:";
     WriteText(
         folder / "config.xml",
         "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<VORNClientConfig>\n  <Style ConPrompt=\"" +
             std::string(conPrompt ? "true" : "false") +
-            "\" AutoLogon=\"false\"/>\n  <Log/>\n  <HBSCam>127.0.0.1:9</HBSCam>\n"
-            "  <HBSDom>127.0.0.1:9</HBSDom>\n  <HBSInt>127.0.0.1:9</HBSInt>\n"
-            "  <Server Host=\"localhost\" Port=\"" +
-            std::to_string(port != 0 ? port : m_port) +
-            "\" HttpPort=\"80\"/>\n"
-            "</VORNClientConfig>\n");
+            "\" AutoLogon=\"false\"/>\n  <Log/>\n  <HBSCam>" + host + std::to_string(m_campusPort) +
+            "</HBSCam>\n  <HBSDom>" + host + std::to_string(m_domesticPort) +
+            "</HBSDom>\n  <HBSInt>" + host + "9</HBSInt>\n  <Server Host=\"localhost\" Port=\"" +
+            std::to_string(port != 0 ? port : m_port) + "\" HttpPort=\"" +
+            std::to_string(m_httpPort) + "\"/>\n</VORNClientConfig>\n");
 }
 
 config::UserInfo Account(const char* name, const char* password, bool savePassword,
@@ -85,7 +100,8 @@ void SaveAccount(const std::filesystem::path& folder, const config::UserInfo& ac
 
 WindowUnderTest::WindowUnderTest(const std::filesystem::path& folder,
                                  std::chrono::milliseconds timeout,
-                                 app::CTrayIcon::DelayStarter delay) {
+                                 app::CTrayIcon::DelayStarter delay,
+                                 const std::function<void(app::WindowOptions&)>& adjust) {
     app::WindowOptions options;
     options.folder = folder;
     // The machine's own neighbour table is no test's to change.
@@ -96,6 +112,9 @@ WindowUnderTest::WindowUnderTest(const std::filesystem::path& folder,
     };
     options.gatewayTimeout = timeout;
     options.trayClickDelay = std::move(delay);
+    if (adjust) {
+        adjust(options);
+    }
     window = std::make_unique<app::CVORNClientDlg>(options, messageBox, dialogs);
 }
 

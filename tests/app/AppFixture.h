@@ -55,14 +55,25 @@ public:
     const std::filesystem::path& CaFile() const { return m_caFile; }
 
     // A client folder that trusts the server and whose settings name it (or port, when
-    // given), with the arrears prompt as given and no saved accounts.
+    // given) and its heartbeat responders, with the arrears prompt as given and no saved
+    // accounts.
     void WriteClientFolder(const std::filesystem::path& folder, bool conPrompt = false,
                            std::uint16_t port = 0) const;
 
+    // The IP-MAC list that the server's site publishes, as plain text.
+    void PublishIPMACList(const std::string& document) const;
+    // Hands gatewayd a control line, such as "heartbeat campus silent".
+    void Control(const std::string& line) const;
+
 private:
+    std::filesystem::path Root() const;
+
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<testsupport::CGatewaydProcess> m_gatewayd;
     std::uint16_t m_port = 0;
+    std::uint16_t m_httpPort = 0;
+    std::uint16_t m_campusPort = 0;
+    std::uint16_t m_domesticPort = 0;
     std::filesystem::path m_caFile;
 };
 
@@ -77,7 +88,8 @@ config::UserInfo Account(const char* name, const char* password, bool savePasswo
 struct WindowUnderTest {
     explicit WindowUnderTest(const std::filesystem::path& folder,
                              std::chrono::milliseconds timeout = std::chrono::seconds(15),
-                             app::CTrayIcon::DelayStarter delay = {});
+                             app::CTrayIcon::DelayStarter delay = {},
+                             const std::function<void(app::WindowOptions&)>& adjust = {});
 
     platform::CScriptedMessageBox messageBox;
     app::CMessageBoxDialogs dialogs{messageBox};

@@ -1,21 +1,28 @@
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/VORNClientDlg.h"
+#include "arpguard/RemoteIPMACCache.h"
 #include "gateway/QELVORNClient.h"
-#include "heartbeat/TrayIcon.h"
+#include "platform/FakeNetworkTables.h"
 #include "platform/GbkCodec.h"
 #include "tests/app/AppFixture.h"
 #include "tests/support/LoopbackSocket.h"
 
+#include <arpa/inet.h>
+#include <linux/rtnetlink.h>
 #include <unistd.h>
 
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -86,7 +93,11 @@ private slots:
         m_folder = std::make_unique<QTemporaryDir>();
         m_gateway.WriteClientFolder(Folder());
     }
-    void cleanup() { m_folder.reset(); }
+    void cleanup() {
+        m_folder.reset();
+        m_gateway.Control("heartbeat campus answer");
+        m_gateway.Control("heartbeat domestic answer");
+    }
 
     void connectShowsTheNineRows_data() {
         QTest::addColumn<bool>("remember");
@@ -476,22 +487,67 @@ private slots:
         QVERIFY(!tray.ClickPending());
     }
 
-    void trayIconPerState_data() {
-        QTest::addColumn<int>("state");
-        QTest::addColumn<bool>("guard");
-        QTest::addColumn<int>("icon");
-        QTest::newRow("none") << app::REACH_NONE << false << 152;
-        QTest::newRow("campus") << app::REACH_CAMPUS << false << 158;
-        QTest::newRow("domestic") << app::REACH_DOMESTIC << false << 159;
-        QTest::newRow("none, guarded") << app::REACH_NONE << true << 167;
-        QTest::newRow("campus, guarded") << app::REACH_CAMPUS << true << 165;
-        QTest::newRow("domestic, guarded") << app::REACH_DOMESTIC << true << 166;
+    // The probes run against gatewayd's responders, which the test silences and wakes; the
+    // guard, when on, pins the gateway of fake tables from the list gatewayd publishes.
+    void trayIconFollowsTheProbesAndTheGuard_data() {
+        QTest::addColumn<bool>("guarded");
+        QTest::addColumn<int>("campusIcon");
+        QTest::addColumn<int>("domesticIcon");
+        QTest::addColumn<int>("noneIcon");
+        QTest::newRow("without the guard") << false << 158 << 159 << 152;
+        QTest::newRow("with the guard") << true << 165 << 166 << 167;
     }
-    void trayIconPerState() {
-        QFETCH(int, state);
-        QFETCH(bool, guard);
-        QFETCH(int, icon);
-        QCOMPARE(heartbeat::ChooseTrayIcon(state, guard), icon);
+    void trayIconFollowsTheProbesAndTheGuard() {
+        QFETCH(bool, guarded);
+        QFETCH(int, campusIcon);
+        QFETCH(int, domesticIcon);
+        QFETCH(int, noneIcon);
+        m_gateway.PublishIPMACList(
+            "<IP2MAC><IPMAC ip=\"" + arpguard::CIPMACCache::FormatIP(arpguard::kIPMACSentinel) +
+            "\" mac=\"0000005e0001\"/><IPMAC ip=\"cb007101\" mac=\"02005e005301\"/></IP2MAC>");
+        platform::CFakeNetworkTables tables;
+        platform::RouteEntry route;
+        route.gateway = htonl(0xcb007101);
+        route.interfaceIndex = 7;
+        route.type = RTN_UNICAST;
+        tables.SetRoutes({route});
+        tables.SetHost(route.gateway, {0x02, 0x00, 0x5e, 0x00, 0x53, 0x01});
+        m_gateway.Control("heartbeat domestic silent");
+        WindowUnderTest test(Folder(), std::chrono::seconds(15), {},
+                             [&](app::WindowOptions& options) {
+                                 options.probeInterval = 20;
+                                 options.arpGuard = guarded;
+                                 options.networkTables = &tables;
+                             });
+        test.window->Initialise();
+        QCOMPARE(test.window->TrayIconShown(), 158);
+        QTRY_COMPARE(test.window->GuardHoldsEntry(), guarded);
+
+        m_gateway.Control("heartbeat domestic answer");
+        QTRY_COMPARE(test.window->TrayIconShown(), domesticIcon);
+        m_gateway.Control("heartbeat domestic silent");
+        QTRY_COMPARE(test.window->TrayIconShown(), campusIcon);
+        m_gateway.Control("heartbeat campus silent");
+        QTRY_COMPARE(test.window->TrayIconShown(), noneIcon);
+        m_gateway.Control("heartbeat campus answer");
+        m_gateway.Control("heartbeat domestic answer");
+        QTRY_COMPARE(test.window->TrayIconShown(), domesticIcon);
+        QVERIFY(test.Shown().isEmpty());
+    }
+
+    void missingHeartbeatEntriesAreReported() {
+        QFile settings(QString::fromStdString((Folder() / "config.xml").string()));
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(settings.readAll());
+        settings.close();
+        text.remove(QRegularExpression(QStringLiteral("<HBS(Cam|Dom)>[^<]*</HBS(Cam|Dom)>")));
+        QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        settings.write(text.toUtf8());
+        settings.close();
+        WindowUnderTest test(Folder());
+        test.window->Initialise();
+        QCOMPARE(test.Shown(), QStringList({QStringLiteral("Error:Register Campus HBS"),
+                                            QStringLiteral("Error:Register Domestic HBS")}));
     }
 
     void closeMinimiseAndEscapeHideToTheTray() {
@@ -544,6 +600,37 @@ private slots:
         QCOMPARE(test.openedReports.size(), std::size_t{1});
         QCOMPARE(test.openedReports.at(0), Folder() / "nsr.txt");
         QVERIFY(std::filesystem::file_size(Folder() / "nsr.txt") > 0);
+    }
+
+    // The report command of both menus writes and opens the report; no command is left
+    // disabled.
+    void menuCommandsWork() {
+        WindowUnderTest test(Folder());
+        test.window->Initialise();
+        QMenu* toolsMenu = nullptr;
+        for (QAction* action : test.window->menuBar()->actions()) {
+            if (action->text() == Utf8("工具(&T)")) {
+                toolsMenu = action->menu();
+            }
+        }
+        QVERIFY(toolsMenu != nullptr);
+        QMenu* trayTools = nullptr;
+        for (QAction* action : test.window->Tray().Menu().actions()) {
+            if (action->menu() != nullptr) {
+                trayTools = action->menu();
+            }
+        }
+        QVERIFY(trayTools != nullptr);
+        for (QMenu* menu : {toolsMenu, trayTools}) {
+            QCOMPARE(menu->actions().size(), 4);
+            for (QAction* action : menu->actions()) {
+                QVERIFY2(action->isEnabled(), qPrintable(action->text()));
+            }
+            std::filesystem::remove(Folder() / "nsr.txt");
+            menu->actions().at(0)->trigger();
+            QVERIFY(std::filesystem::file_size(Folder() / "nsr.txt") > 0);
+        }
+        QCOMPARE(test.openedReports.size(), std::size_t{2});
     }
 
     void screenshots() {
