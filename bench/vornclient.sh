@@ -2,7 +2,7 @@
 # The desktop program's costs, offscreen against the bundled gatewayd: the time from process
 # start to the main window's first paint beside a bare Qt window started the same way
 # (median of RUNS), then the resident memory and the wake-ups per second (context switches
-# of all its threads) of vornclient over IDLE seconds, connected.
+# of all its threads) of vornclient over IDLE seconds, connected, with the probes running.
 # Usage: bench/vornclient.sh [RUNS] [IDLE]   (defaults 20 and 60)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,21 +21,24 @@ password = Campus-2026
 connection-limit = 5
 ACCOUNTS
 build/release/tools/gatewayd/gatewayd --dir "$work/gateway" --accounts "$work/accounts.ini" \
-    --tls-port 0 --port-file "$work/port" >"$work/gatewayd.log" 2>&1 &
+    --tls-port 0 --campus-port 0 --domestic-port 0 --port-file "$work/port" \
+    >"$work/gatewayd.log" 2>&1 &
 gatewayd_pid=$!
 for _ in $(seq 100); do
     [ -s "$work/port" ] && break
     sleep 0.1
 done
 port=$(head -n 1 "$work/port")
+campus=$(awk '$1 == "campus" { print $2 }' "$work/port")
+domestic=$(awk '$1 == "domestic" { print $2 }' "$work/port")
 cp "$work/gateway/ca.cer" "$work/client/ca.cer"
 cat >"$work/client/config.xml" <<SETTINGS
 <?xml version="1.0" encoding="GBK"?>
 <VORNClientConfig>
   <Style ConPrompt="false" AutoLogon="true"/>
   <Log><UserInfo Username="student" Access="domestic" Password="Campus-2026"/><DefaultUser>student</DefaultUser></Log>
-  <HBSCam>127.0.0.1:5430</HBSCam>
-  <HBSDom>127.0.0.1:5431</HBSDom>
+  <HBSCam>127.0.0.1:$campus</HBSCam>
+  <HBSDom>127.0.0.1:$domestic</HBSDom>
   <HBSInt>127.0.0.1:5432</HBSInt>
   <Server Host="localhost" Port="$port" HttpPort="80"/>
 </VORNClientConfig>
@@ -72,5 +75,11 @@ sleep "$idle"
 switches >"$work/after"
 delta=$(join "$work/before" "$work/after" | awk '{ total += $3 - $2 } END { print total + 0 }')
 rss=$(awk '/VmRSS/ { print $2 }' /proc/"$client_pid"/status)
-echo "idle ${idle} s connected: resident $((rss / 1024)) MB," \
+# Most resident pages are the shared libraries' and the font's, which other programs share;
+# the private and proportional sizes tell what this program adds.
+private=$(awk '/^Private_(Clean|Dirty):/ { total += $2 } END { print total }' \
+    /proc/"$client_pid"/smaps_rollup)
+proportional=$(awk '/^Pss:/ { print $2 }' /proc/"$client_pid"/smaps_rollup)
+echo "idle ${idle} s connected: resident $((rss / 1024)) MB" \
+    "(private $((private / 1024)) MB, proportional $((proportional / 1024)) MB)," \
     "wake-ups $(awk -v d="$delta" -v s="$idle" 'BEGIN { printf "%.1f", d / s }') per second"

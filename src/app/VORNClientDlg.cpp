@@ -61,7 +61,7 @@ CVORNClientDlg::CVORNClientDlg(WindowOptions options, platform::CMessageBox& mes
     : m_options(std::move(options)), m_messageBox(messageBox), m_dialogs(dialogs),
       m_units(ui::DialogFont()), m_config(m_options.folder), m_tray(m_options.trayClickDelay),
       m_tools(m_options.folder, messageBox, m_options.openReport),
-      m_reach([this] { OnReachStateChanged(); }) {
+      m_reach([this] { emit reachStateChanged(); }) {
     m_tools.SetParent(this);
     setWindowTitle(ResText(resources::IDS_MAIN_TITLE));
     setFont(ui::DialogFont());
@@ -83,6 +83,9 @@ CVORNClientDlg::CVORNClientDlg(WindowOptions options, platform::CMessageBox& mes
         }
     });
     connect(&m_tray, &CTrayIcon::doubleClicked, this, &CVORNClientDlg::OnOpenWindow);
+    // Queued: the probes do not wait for the UI thread.
+    connect(this, &CVORNClientDlg::reachStateChanged, this, &CVORNClientDlg::ShowReachState,
+            Qt::QueuedConnection);
     qApp->installEventFilter(this);
 }
 
@@ -238,15 +241,9 @@ void CVORNClientDlg::StartHeartbeat() {
     }
 }
 
-// On a probe thread: the tray is redrawn on the UI thread, without waiting for it.
-void CVORNClientDlg::OnReachStateChanged() {
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_nReachState = m_reach.GetState();
-            UpdateTrayIcon();
-        },
-        Qt::QueuedConnection);
+void CVORNClientDlg::ShowReachState() {
+    m_nReachState = m_reach.GetState();
+    UpdateTrayIcon();
 }
 
 // Only a process that may change the neighbour table guards it; otherwise nothing is said,

@@ -107,6 +107,8 @@ public:
 signals:
     // The exit routine has ended the run: the program quits.
     void quitRequested();
+    // A probe changed the reachability state; emitted on the probe's thread.
+    void reachStateChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -124,7 +126,7 @@ private:
     // Runs a command unless one is running; a session end that came meanwhile follows it.
     void RunCommand(const std::function<void()>& command);
     void StartHeartbeat();
-    void OnReachStateChanged();
+    void ShowReachState();
     void UpdateTrayIcon();
     void SetWindowIconId(int id);
     void EndSession(CSessionEnd::Reason reason);
