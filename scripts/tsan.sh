@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 build=build/tsan
 targets=(gatewayd_tests gateway_transport_tests cli_vornctl_tests platform_http_tests
     announce_tests diag_report_tests diag_tools_tests arpguard_guard_tests
-    arpguard_namespace_tests ui_notification_box_tests heartbeat_tests)
+    arpguard_namespace_tests ui_notification_box_tests heartbeat_tests app_window_tests
+    gatewayd)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORN_TSAN=ON >/dev/null
 cmake --build "$build" --target "${targets[@]}"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
@@ -21,3 +22,8 @@ done
 echo "== tests/ui/ui_notification_box_tests under ThreadSanitizer"
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$TSAN_OPTIONS suppressions=$PWD/scripts/tsan-qt.supp" \
     "$build/tests/ui/ui_notification_box_tests" -silent
+# The window with its probes, guard and gateway workers.
+echo "== tests/app/app_window_tests under ThreadSanitizer"
+QT_QPA_PLATFORM=offscreen VORN_BUILD_DIR="$PWD/$build" \
+    TSAN_OPTIONS="$TSAN_OPTIONS suppressions=$PWD/scripts/tsan-qt.supp" \
+    "$build/tests/app/app_window_tests" -silent

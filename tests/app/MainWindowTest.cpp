@@ -27,6 +27,7 @@
 #include <QTest>
 #include <QTimer>
 #include <array>
+#include <atomic>
 #include <csignal>
 #include <thread>
 
@@ -452,10 +453,10 @@ private slots:
         QVERIFY(!first.HandOver());
         QVERIFY(first.Listen());
         QSignalSpy started(&first, &app::CSingleInstance::otherCopyStarted);
-        bool handedOver = false;
+        std::atomic<bool> handedOver = false;
         std::thread second([&] { handedOver = app::CSingleInstance(name).HandOver(); });
         QTRY_COMPARE(started.count(), 1);
-        QTRY_VERIFY(handedOver);
+        QTRY_VERIFY(handedOver.load());
         second.join();
     }
 
