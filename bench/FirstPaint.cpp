@@ -13,13 +13,12 @@
 #include <memory>
 
 namespace {
-static void Mark(const char* what) { timespec now{}; clock_gettime(CLOCK_MONOTONIC, &now); std::fprintf(stderr, "%s %.2f\n", what, now.tv_sec*1e3+now.tv_nsec/1e6); }
 
 class CPaintWatch final : public QObject {
 public:
     bool eventFilter(QObject* /*watched*/, QEvent* event) override {
         if (event->type() == QEvent::Paint && !m_painted) {
-            m_painted = true; Mark("painted");
+            m_painted = true;
             timespec now{};
             clock_gettime(CLOCK_REALTIME, &now);
             std::printf("%lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
@@ -36,9 +35,7 @@ private:
 } // namespace
 
 int main(int argc, char* argv[]) {
-    Mark("main");
     QApplication application(argc, argv);
-    Mark("app");
     const bool bare = argc > 1 && std::strcmp(argv[1], "--bare") == 0;
     CPaintWatch watch;
     platform::CScriptedMessageBox messageBox;
@@ -51,9 +48,7 @@ int main(int argc, char* argv[]) {
         options.arpGuard = false;
         options.announcements = false;
         auto client = std::make_unique<app::CVORNClientDlg>(options, messageBox, dialogs);
-        Mark("constructed");
         client->Initialise();
-        Mark("initialised");
         window = std::move(client);
     }
     window->installEventFilter(&watch);
