@@ -94,6 +94,8 @@ public:
     CTrayIcon& Tray() { return m_tray; }
     const gateway::CQELVORNClient& Client() const { return *m_client; }
     int TrayIconShown() const { return m_nTrayIcon; }
+    // The announcement popup while the feed runs; null otherwise.
+    const ui::CVORNNotificationBox* NotificationBox() const { return m_popup.get(); }
     // The ARP guard runs and holds its static entry.
     bool GuardHoldsEntry() const;
     int WindowIconShown() const { return m_nWindowIcon; }

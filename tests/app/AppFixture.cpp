@@ -26,7 +26,8 @@ bool CGatewayFixture::Start() {
     m_gatewayd = std::make_unique<testsupport::CGatewaydProcess>(root);
     if (!m_gatewayd->Start({"--dir", (root / "gateway").string(), "--accounts",
                             (root / "accounts.ini").string(), "--tls-port", "0", "--http-port", "0",
-                            "--ipmac-file", (root / "ipmac.xml").string(), "--campus-port", "0",
+                            "--ipmac-file", (root / "ipmac.xml").string(), "--announce-file",
+                            (root / "vornmsg.xml").string(), "--campus-port", "0",
                             "--domestic-port", "0", "--port-file", (root / "port").string()})) {
         return false;
     }
@@ -44,6 +45,10 @@ std::filesystem::path CGatewayFixture::Root() const {
 
 void CGatewayFixture::PublishIPMACList(const std::string& document) const {
     WriteText(Root() / "ipmac.xml", document);
+}
+
+void CGatewayFixture::PublishAnnouncements(const std::string& document) const {
+    WriteText(Root() / "vornmsg.xml", document);
 }
 
 void CGatewayFixture::Control(const std::string& line) const {

@@ -62,6 +62,8 @@ public:
 
     // The IP-MAC list that the server's site publishes, as plain text.
     void PublishIPMACList(const std::string& document) const;
+    // The announcement document that the server's site publishes, as GBK bytes.
+    void PublishAnnouncements(const std::string& document) const;
     // Hands gatewayd a control line, such as "heartbeat campus silent".
     void Control(const std::string& line) const;
 

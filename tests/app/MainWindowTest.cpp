@@ -7,6 +7,7 @@
 #include "platform/GbkCodec.h"
 #include "tests/app/AppFixture.h"
 #include "tests/support/LoopbackSocket.h"
+#include "ui/VORNNotificationBox.h"
 
 #include <arpa/inet.h>
 #include <linux/rtnetlink.h>
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -534,6 +536,34 @@ private slots:
         m_gateway.Control("heartbeat domestic answer");
         QTRY_COMPARE(test.window->TrayIconShown(), domesticIcon);
         QVERIFY(test.Shown().isEmpty());
+    }
+
+    // The feed fetches gatewayd's document at the start and the popup shows its titles; the
+    // exit routine stops the feed.
+    void announcementsPopUpAtTheStart() {
+        m_gateway.PublishAnnouncements(platform::GbkFromLiteral(
+            "<message-list><message><title>周六凌晨网络维护</title><body>暂停服务</body>"
+            "<url>http://localhost/n/1</url></message><message><title>Fee schedule</title>"
+            "<body>-</body><url>http://localhost/n/2</url></message></message-list>"));
+        WindowUnderTest test(Folder(), std::chrono::seconds(15), {},
+                             [](app::WindowOptions& options) { options.announcements = true; });
+        test.window->Initialise();
+        const ui::CVORNNotificationBox* popup = test.window->NotificationBox();
+        QVERIFY(popup != nullptr);
+        // The feed hands the lines to the UI thread without waiting, so they come in time.
+        const auto lines = [popup] {
+            QStringList texts;
+            for (const int id : ui::CVORNNotificationBox::kLineIds) {
+                texts << popup->findChild<QLabel*>(QStringLiteral("id%1").arg(id))->text();
+            }
+            return texts;
+        };
+        QTRY_COMPARE(lines(), QStringList({Utf8("1. 周六凌晨网络维护"), Utf8("2. Fee schedule"),
+                                           QString(), QString()}));
+        QVERIFY(popup->IsShowing());
+        QSignalSpy quit(test.window.get(), &app::CVORNClientDlg::quitRequested);
+        test.window->OnExit();
+        QCOMPARE(quit.count(), 1);
     }
 
     void missingHeartbeatEntriesAreReported() {
