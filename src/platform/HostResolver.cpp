@@ -145,6 +145,14 @@ StepResult Step(ares_channel channel, Deadline deadline, const CStopWaker* stop)
     return StepResult::Going;
 }
 
+// The c-ares of Debian 12 asks the DNS even for a numeric host, so a dead name server
+// would fail a lookup that needs none.
+bool IsNumericAddress(const std::string& host) {
+    std::array<unsigned char, sizeof(in6_addr)> address{};
+    return inet_pton(AF_INET, host.c_str(), address.data()) == 1 ||
+           inet_pton(AF_INET6, host.c_str(), address.data()) == 1;
+}
+
 } // namespace
 
 CHostResolver::CHostResolver(std::vector<std::string> nameServers)
@@ -154,6 +162,10 @@ CHostResolver::Result CHostResolver::Resolve(const std::string& host,
                                              std::chrono::milliseconds timeout,
                                              std::vector<std::string>& addresses,
                                              std::string& error, const CStopWaker* stop) const {
+    if (IsNumericAddress(host)) {
+        addresses = {host};
+        return Result::Resolved;
+    }
     const Deadline deadline = std::chrono::steady_clock::now() + timeout;
     Lookup lookup; // outlives the channel, whose destruction may still call back
     CChannel channel;

@@ -65,6 +65,20 @@ TEST(SystemHostLookupTest, AStopEndsALookupThatWaitsForTheDnsServer) {
     EXPECT_LT(took, 1500ms);
 }
 
+// A dotted address is its own answer: a DNS server that never answers does not delay it,
+// and nothing is asked of it.
+TEST(SystemHostLookupTest, DottedAddressesNeedNoDnsServer) {
+    platform::CUdpSocket dns;
+    ASSERT_TRUE(dns.Open() && dns.Bind("127.0.0.1", 0));
+    platform::CSystemHostLookup lookup({"127.0.0.1:" + std::to_string(dns.LocalPort())});
+    const std::stop_source never;
+    const platform::CStopWaker waker(never.get_token());
+    const platform::ResolvedHost resolved = lookup.ResolveIPv4("192.0.2.7", waker);
+    EXPECT_EQ(resolved.status, Status::Resolved);
+    EXPECT_EQ(resolved.address, inet_addr("192.0.2.7"));
+    EXPECT_EQ(platform::WaitReadable(dns.Fd(), 0ms, waker), platform::WaitResult::TimedOut);
+}
+
 TEST(SystemHostLookupTest, AStopBeforeTheLookupEndsItAtOnce) {
     platform::CUdpSocket dns; // never answers
     ASSERT_TRUE(dns.Open() && dns.Bind("127.0.0.1", 0));
