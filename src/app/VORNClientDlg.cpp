@@ -201,6 +201,11 @@ void CVORNClientDlg::Initialise() {
     m_flow = std::make_unique<CConnectFlow>(*this, *m_panel, *m_client, m_config, m_messageBox,
                                             m_dialogs);
     if (!m_bConfigOpen) {
+        // Settings that exist but cannot be read are left as they are; the user is told why
+        // nothing is remembered in this run.
+        if (!m_config.FoundNoSettings()) {
+            m_messageBox.Inform(m_config.Problem());
+        }
         return;
     }
     m_nReachState = REACH_CAMPUS;

@@ -31,6 +31,7 @@
 #include <array>
 #include <atomic>
 #include <csignal>
+#include <fstream>
 #include <thread>
 
 using apptest::Account;
@@ -564,6 +565,24 @@ private slots:
         QSignalSpy quit(test.window.get(), &app::CVORNClientDlg::quitRequested);
         test.window->OnExit();
         QCOMPARE(quit.count(), 1);
+    }
+
+    // A sealed file from another machine, or a damaged one, is neither read nor replaced.
+    void unreadableSettingsAreReportedAndKept() {
+        const std::string foreign(512, '\x5a');
+        {
+            std::ofstream out(Folder() / "config", std::ios::binary);
+            out << foreign;
+        }
+        WindowUnderTest test(Folder());
+        test.window->Initialise();
+        QCOMPARE(test.Shown().size(), 1);
+        QVERIFY2(test.Shown().at(0).contains(QLatin1String("config")),
+                 qPrintable(test.Shown().at(0)));
+        QCOMPARE(test.window->Panel().UserBox().count(), 0);
+        test.window.reset();
+        std::ifstream in(Folder() / "config", std::ios::binary);
+        QCOMPARE(std::string(std::istreambuf_iterator<char>(in), {}), foreign);
     }
 
     void missingHeartbeatEntriesAreReported() {
