@@ -6,16 +6,21 @@
 #include "app/Updater.h"
 #include "app/VORNClientDlg.h"
 #include "platform/Process.h"
+#include "platform/WorkingDirectory.h"
 #include "resources/StringTable.h"
 #include "ui/QtMessageBox.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <string>
 
 namespace app {
 
-CVORNClientApp::CVORNClientApp(QString instanceName)
+CVORNClientApp::CVORNClientApp(QString instanceName, QString workdir)
     : m_instanceName(instanceName.isEmpty() ? CSingleInstance::DefaultName()
-                                            : std::move(instanceName)) {}
+                                            : std::move(instanceName)),
+      m_workdir(std::move(workdir)) {}
 
 int CVORNClientApp::Run() {
     CSingleInstance instance(m_instanceName);
@@ -30,8 +35,15 @@ int CVORNClientApp::Run() {
     QApplication::setQuitOnLastWindowClosed(false);
 
     ui::CQtMessageBox messageBox;
+    WindowOptions options;
+    std::string error;
+    if (!platform::CWorkingDirectory().Choose(QFile::encodeName(m_workdir).toStdString(),
+                                              options.folder, error)) {
+        QMessageBox::critical(nullptr, QStringLiteral("vornclient"), QString::fromStdString(error));
+        return 1;
+    }
     CQtDialogs dialogs(nullptr, messageBox);
-    CVORNClientDlg window({}, messageBox, dialogs);
+    CVORNClientDlg window(options, messageBox, dialogs);
     dialogs.SetParent(&window);
     CSessionEnd sessionEnd;
     QObject::connect(&instance, &CSingleInstance::otherCopyStarted, &window,

@@ -2,7 +2,6 @@
 
 #include "cli/GbkOutput.h"
 #include "platform/GbkCodec.h"
-#include "platform/Process.h"
 
 #include <unistd.h>
 
@@ -11,19 +10,22 @@
 
 namespace cli {
 
-bool CCommandContext::EnterWorkdir() {
-    const std::string& workdir = m_global.workdir;
-    if (workdir.empty() || chdir(workdir.c_str()) == 0) {
-        return true;
+int CCommandContext::EnterWorkdir() {
+    std::filesystem::path workdir;
+    std::string error;
+    if (!m_places.Choose(m_global.workdir, workdir, error)) {
+        return Fail(kExitSettingsFailed, error);
     }
-    Fail(kExitUsage, "cannot use the working directory \"" + workdir +
-                         "\": " + std::error_code(errno, std::generic_category()).message());
-    return false;
+    if (workdir.empty() || chdir(workdir.c_str()) == 0) {
+        return 0;
+    }
+    return Fail(kExitUsage, "cannot use the working directory \"" + workdir.string() +
+                                "\": " + std::error_code(errno, std::generic_category()).message());
 }
 
 CSavedAccounts& CCommandContext::Saved() {
     if (!m_saved) {
-        m_saved.emplace(platform::ProgramDirectory() / "config.xml");
+        m_saved.emplace(m_places.InstalledConfig());
     }
     return *m_saved;
 }

@@ -2,6 +2,7 @@
 
 #include "cli/SavedAccounts.h"
 #include "gateway/GatewayServer.h"
+#include "platform/WorkingDirectory.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -17,7 +18,8 @@ inline constexpr int kExitSettingsFailed = 1;
 
 // The options that come before (or anywhere around) the subcommand. Texts are UTF-8.
 struct GlobalOptions {
-    std::string workdir;                    // empty: the current directory
+    std::string workdir;                    // empty: the installation's per-user folder, or
+                                            // the current directory in a build tree
     std::optional<std::string> gatewayHost; // from --gateway
     std::optional<std::uint16_t> gatewayPort;
 };
@@ -29,8 +31,10 @@ public:
     CCommandContext(std::FILE* out, std::FILE* err, GlobalOptions global)
         : m_out(out), m_err(err), m_global(std::move(global)) {}
 
-    // Makes the working directory the current one; says why not and answers false.
-    bool EnterWorkdir();
+    // Makes the working directory the current one: --workdir, else the per-user folder of an
+    // installation (made and filled on first use), else the current directory stays. Answers
+    // 0, or says why not and answers the exit status.
+    int EnterWorkdir();
 
     std::FILE* Out() const { return m_out; }
     std::FILE* Err() const { return m_err; }
@@ -57,6 +61,7 @@ private:
     std::FILE* m_out;
     std::FILE* m_err;
     GlobalOptions m_global;
+    platform::CWorkingDirectory m_places;
     std::optional<CSavedAccounts> m_saved;
 };
 

@@ -122,7 +122,8 @@ void CCommandLine::AddGlobalOptions() {
     m_app.fallthrough();
     m_app
         .add_option("--workdir", m_global.workdir,
-                    "folder of ca.cer and the settings (default: the current one)")
+                    "folder of ca.cer and the settings (default: $XDG_DATA_HOME/vornclient\n"
+                    "when installed, the current one in a build tree)")
         ->type_name("DIR");
     m_app
         .add_option_function<std::string>(

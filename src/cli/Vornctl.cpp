@@ -16,8 +16,8 @@ int CVornctl::Run(const std::vector<std::string>& arguments) {
     if (parsed.command == nullptr) {
         return context.Fail(kExitUsage, parsed.error + "\n" + parsed.hint);
     }
-    if (!context.EnterWorkdir()) {
-        return kExitUsage;
+    if (const int status = context.EnterWorkdir(); status != 0) {
+        return status;
     }
     return parsed.command->Run(context);
 }

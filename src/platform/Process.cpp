@@ -10,9 +10,13 @@ void IgnoreBrokenPipe() {
 }
 
 std::filesystem::path ProgramDirectory() {
+    return ProgramPath().parent_path();
+}
+
+std::filesystem::path ProgramPath() {
     std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::path() : program.parent_path();
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : program;
 }
 
 } // namespace platform

@@ -13,4 +13,7 @@ void IgnoreBrokenPipe();
 // Empty when the system cannot tell.
 std::filesystem::path ProgramDirectory();
 
+// The running program's own absolute path; empty when the system cannot tell.
+std::filesystem::path ProgramPath();
+
 } // namespace platform

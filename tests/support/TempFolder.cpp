@@ -34,8 +34,12 @@ std::filesystem::path CTempFolder::Write(const std::string& name, std::string_vi
 }
 
 std::string CTempFolder::Listing() const {
+    return testsupport::Listing(m_path);
+}
+
+std::string Listing(const std::filesystem::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());

@@ -30,6 +30,9 @@ private:
     std::filesystem::path m_path;
 };
 
+// The names of the entries in folder, sorted, separated by spaces.
+std::string Listing(const std::filesystem::path& folder);
+
 // The whole content of a file, or an empty text when it cannot be read (yet).
 std::string ReadFile(const std::filesystem::path& path);
 
