@@ -1,5 +1,6 @@
 #include "app/VORNClientDlg.h"
 
+#include "app/Autostart.h"
 #include "app/OffUiThread.h"
 #include "app/Updater.h"
 #include "app/WindowTexts.h"
@@ -178,8 +179,10 @@ void CVORNClientDlg::CreateTrayMenu() {
     menu.setDefaultAction(open);
     menu.addAction(QStringLiteral("退出(&X)"), this, &CVORNClientDlg::OnExit);
     menu.addSeparator();
-    AddToolActions(*menu.addMenu(QStringLiteral("工具(&T)")),
-                   {"网络状态报告(&R)...", "Ping(&P)...", "Tracert...", "域名解析(&N)..."});
+    QMenu* tools = menu.addMenu(QStringLiteral("工具(&T)"));
+    AddToolActions(*tools, {"网络状态报告(&R)...", "Ping(&P)...", "Tracert...", "域名解析(&N)..."});
+    tools->addSeparator();
+    AddAutostartItem(*tools, CAutostart::ForUser(), m_messageBox);
     menu.addSeparator();
     menu.addAction(QStringLiteral("帮助(&H)"), this, &CVORNClientDlg::OnAbout);
     m_tray.Icon().setToolTip(ResText(resources::IDS_TRAY_TIP));
