@@ -16,6 +16,7 @@ packages=(
     curl
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
     fonts-wqy-microhei
+    dpkg-dev fakeroot file lintian desktop-file-utils man-db systemd
 )
 
 missing=()

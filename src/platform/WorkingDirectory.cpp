@@ -19,7 +19,7 @@ constexpr std::array<const char*, 5> kInstalledFiles = {
     "config.xml", "ping-script.sh", "tracert-script.sh", "nslookup-script.sh", "ca.cer"};
 
 // Larger than any file the installation ships.
-constexpr std::size_t kInstalledFileLimit = 1024 * 1024;
+constexpr std::size_t kInstalledFileLimit = std::size_t{1} << 20;
 
 std::string Why(int error) {
     return std::error_code(error, std::generic_category()).message();
@@ -79,7 +79,8 @@ bool CopyIfMissing(const std::filesystem::path& source, const std::filesystem::p
 } // namespace
 
 std::optional<std::string> SystemEnvironment(const char* name) {
-    const char* value = std::getenv(name);
+    // Nothing in the programs changes the environment.
+    const char* value = std::getenv(name); // NOLINT(concurrency-mt-unsafe)
     return value == nullptr ? std::nullopt : std::optional<std::string>(value);
 }
 
