@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -164,6 +168,62 @@ TEST_P(InstalledVornctlTest, WorksInThePerUserFolderAndKeepsTheUsersFiles) {
 INSTANTIATE_TEST_SUITE_P(Cases, InstalledVornctlTest,
                          testing::Values(UserFolderCase{"DataHomeSet", true},
                                          UserFolderCase{"HomeOnly", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct WindowFolderCase {
+    const char* name;
+    bool workdirGiven;
+};
+
+void PrintTo(const WindowFolderCase& param, std::ostream* out) {
+    *out << param.name;
+}
+
+class InstalledVornclientTest : public InstallTest,
+                                public testing::WithParamInterface<WindowFolderCase> {};
+
+// The desktop program seals its settings at start, so "config" tells which folder it chose.
+TEST_P(InstalledVornclientTest, SealsItsSettingsInTheChosenFolder) {
+    if (!VORN_DESKTOP_BUILT) {
+        GTEST_SKIP() << "built without the desktop program";
+    }
+    const CTempFolder user;
+    const CTempFolder scratch;
+    const fs::path dataHome = user / "data";
+    fs::path folder = dataHome / "vornclient";
+    std::vector<std::string> arguments = {"-i",
+                                          "PATH=/usr/bin:/bin",
+                                          "QT_QPA_PLATFORM=offscreen",
+                                          "HOME=" + (user / "home").string(),
+                                          "XDG_DATA_HOME=" + dataHome.string(),
+                                          (Usr() / "bin" / "vornclient").string(),
+                                          "--instance-name",
+                                          (scratch / "socket").string()};
+    if (GetParam().workdirGiven) {
+        folder = user / "chosen";
+        fs::create_directories(folder);
+        fs::copy_file(Usr() / "share/vornclient/config.xml", folder / "config.xml");
+        arguments.insert(arguments.end(), {"--workdir", folder.string()});
+    }
+    const std::string before = Snapshot(Dest());
+    const pid_t pid = testsupport::SpawnProgram("/usr/bin/env", arguments,
+                                                {"", scratch / "out", scratch / "err"});
+    ASSERT_GT(pid, 0);
+    for (int wait = 0; wait < 3000 && !fs::exists(folder / "config"); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(fs::exists(folder / "config")) << testsupport::ReadFile(scratch / "err");
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    const std::optional<int> status = testsupport::WaitForProgram(pid);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+    EXPECT_EQ(fs::exists(dataHome), !GetParam().workdirGiven);
+    EXPECT_EQ(Snapshot(Dest()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, InstalledVornclientTest,
+                         testing::Values(WindowFolderCase{"PerUserFolder", false},
+                                         WindowFolderCase{"WorkdirGiven", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InstallTest, WorkdirOptionWinsOverThePerUserFolder) {
