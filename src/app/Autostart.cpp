@@ -38,6 +38,10 @@ std::string EntryWithExec(std::string_view exec) {
 } // namespace
 
 std::optional<std::string> DesktopExecValue(std::string_view program) {
+    // Entries are UTF-8 text.
+    if (!platform::IsValidUtf8(program)) {
+        return std::nullopt;
+    }
     const bool quoted = program.find_first_of(kReserved) != std::string_view::npos;
     std::string argument = quoted ? "\"" : "";
     for (const char character : program) {
@@ -115,6 +119,9 @@ QAction* AddAutostartItem(QMenu& menu, const CAutostart& autostart,
     item->setObjectName(QStringLiteral("autostart"));
     item->setCheckable(true);
     item->setChecked(autostart.IsEnabled());
+    // The desktop's own settings may add or remove the entry while the program runs.
+    QObject::connect(&menu, &QMenu::aboutToShow, item,
+                     [item, autostart] { item->setChecked(autostart.IsEnabled()); });
     QObject::connect(item, &QAction::triggered, item, [item, autostart, &messageBox](bool on) {
         CAutostart change = autostart;
         if (!change.SetEnabled(on)) {

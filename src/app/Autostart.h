@@ -45,11 +45,12 @@ private:
 
 // The Exec value of a desktop entry that runs program without arguments: quoted when it
 // holds a character that the format reserves, with the escapes the format asks for. Nothing
-// for a path that an entry cannot hold (control characters).
+// for a path that an entry cannot hold (control characters, bytes that are not UTF-8).
 std::optional<std::string> DesktopExecValue(std::string_view program);
 
 // Adds the checkable item "登录时自动启动" to menu, switching autostart; a switch that
-// fails is told through messageBox and the item keeps the entry's state.
+// fails is told through messageBox and the item keeps the entry's state. The item shows
+// the entry's state afresh each time the menu opens.
 QAction* AddAutostartItem(QMenu& menu, const CAutostart& autostart,
                           platform::CMessageBox& messageBox);
 

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QMenu>
 #include <QProcess>
 #include <QTest>
 
@@ -92,6 +93,22 @@ private slots:
         QVERIFY(test.Shown().isEmpty());
     }
 
+    void itemFollowsChangesMadeElsewhere() {
+        apptest::WindowUnderTest test(Root());
+        QAction* item = AutostartItem(test);
+        auto* menu = qobject_cast<QMenu*>(item->parent());
+        QVERIFY(menu != nullptr);
+        app::CAutostart elsewhere(Root() / "config", "/usr/bin/vornclient");
+        QVERIFY(elsewhere.SetEnabled(true));
+        menu->popup(QPoint(0, 0));
+        QVERIFY(item->isChecked());
+        menu->hide();
+        QVERIFY(elsewhere.SetEnabled(false));
+        menu->popup(QPoint(0, 0));
+        QVERIFY(!item->isChecked());
+        menu->hide();
+    }
+
     void entryHiddenByTheDesktopCountsAsOff() {
         std::filesystem::create_directories(Entry().parent_path());
         QFile entry(QString::fromStdString(Entry()));
@@ -141,9 +158,17 @@ private slots:
         QCOMPARE(Validate(Entry()), QString());
     }
 
-    void pathWithAControlCharacterIsRefused() {
-        app::CAutostart autostart(Root() / "config", "/opt/a\nb/vornclient");
+    void pathThatAnEntryCannotHoldIsRefused_data() {
+        QTest::addColumn<QByteArray>("program");
+        QTest::newRow("line feed") << QByteArray("/opt/a\nb/vornclient");
+        QTest::newRow("escape") << QByteArray("/opt/a\x1b/vornclient");
+        QTest::newRow("not UTF-8") << QByteArray("/opt/\xff\xfe/vornclient");
+    }
+    void pathThatAnEntryCannotHoldIsRefused() {
+        QFETCH(QByteArray, program);
+        app::CAutostart autostart(Root() / "config", program.toStdString());
         QVERIFY(!autostart.SetEnabled(true));
+        QVERIFY(!autostart.Error().empty());
         QVERIFY(!autostart.IsEnabled());
         QVERIFY(!std::filesystem::exists(Entry()));
     }
