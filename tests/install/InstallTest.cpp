@@ -13,6 +13,7 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -252,6 +253,26 @@ TEST_F(InstallTest, DesktopEntryIsValid) {
         s_root->Path());
     EXPECT_EQ(check.exitCode, 0) << check.err;
     EXPECT_EQ(check.out + check.err, "");
+}
+
+TEST_F(InstallTest, ManPagesRenderWithoutWarnings) {
+    std::vector<std::pair<const char*, const char*>> pages = {{"vornctl", "VORNCTL(1)"}};
+    if (VORN_DESKTOP_BUILT) {
+        pages.emplace_back("vornclient", "VORNCLIENT(1)");
+    }
+    for (const auto& [name, title] : pages) {
+        SCOPED_TRACE(name);
+        const ProgramRun man =
+            RunProgram("/usr/bin/env",
+                       {"LC_ALL=C.UTF-8", "MANWIDTH=80", "man", "--warnings", "-l",
+                        (Usr() / "share/man/man1" / (std::string(name) + ".1.gz")).string()},
+                       "", s_root->Path());
+        EXPECT_EQ(man.exitCode, 0);
+        EXPECT_EQ(man.err, "");
+        EXPECT_TRUE(man.out.starts_with(title)) << man.out.substr(0, 200);
+        EXPECT_NE(man.out.find("VORNClient " + std::string(VORN_PROJECT_VERSION)),
+                  std::string::npos);
+    }
 }
 
 // systemd checks that a unit's programs exist, so the units are checked in an installation
