@@ -123,6 +123,17 @@ TEST_F(InstallTest, UnitsNameTheInstalledProgramAndFiles) {
     EXPECT_EQ(unit.find("@VORN"), std::string::npos) << unit;
 }
 
+// The guard runs as root's helper with a network capability, so its sandbox is held to
+// systemd's "OK" rating: an exposure of 2.0 or less out of 10.
+TEST_F(InstallTest, GuardUnitKeepsItsExposureLow) {
+    const ProgramRun security =
+        RunProgram("/usr/bin/env",
+                   {"systemd-analyze", "security", "--offline=yes", "--threshold=20",
+                    (Usr() / "lib/systemd/system/vornctl-guard.service").string()},
+                   "", s_root->Path());
+    EXPECT_EQ(security.exitCode, 0) << security.out << security.err;
+}
+
 struct UserFolderCase {
     const char* name;
     bool dataHomeSet;
