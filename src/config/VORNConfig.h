@@ -52,6 +52,13 @@ public:
     // As SetConPrompt.
     virtual void SetAutoLogon(bool on) = 0;
 
+    // Whether the client reconnects by itself after the gateway dropped its connection:
+    // read as GetConPrompt, so a document without the switch keeps it off.
+    virtual bool GetReconnect() = 0;
+    // Writes "true" or "false" into the switch, creating it (and a missing Style element)
+    // when the document has none yet, since older documents lack it.
+    virtual void SetReconnect(bool on) = 0;
+
     // Copy a heartbeat entry, "server:port", unchanged; on false text is empty. An entry
     // longer than the buffer is refused. The setters are not supported: they change
     // nothing and answer false.

@@ -28,6 +28,7 @@ constexpr const char* kCreateFailed =
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
+constexpr const char* kRootPath = "VORNClientConfig";
 constexpr const char* kStylePath = "VORNClientConfig/Style";
 constexpr const char* kLogPath = "VORNClientConfig/Log";
 constexpr const char* kUserListPath = "VORNClientConfig/Log/UserInfo";
@@ -297,6 +298,26 @@ void CVORNXMLConfig::SetAutoLogon(bool on) {
     if (m_pDocument) {
         SetSwitch("VORNClientConfig/Style/@AutoLogon", on);
     }
+}
+
+bool CVORNXMLConfig::GetReconnect() {
+    return m_pDocument && GetSwitch("Reconnect");
+}
+
+void CVORNXMLConfig::SetReconnect(bool on) {
+    pugi::xpath_node root;
+    if (!m_pDocument || !CheckResult(SelectNode(*m_pDocument, kRootPath, root))) {
+        return;
+    }
+    pugi::xml_node style = root.node().child("Style");
+    if (!style) {
+        style = root.node().prepend_child("Style");
+    }
+    pugi::xml_attribute attribute = style.attribute("Reconnect");
+    if (!attribute) {
+        attribute = style.append_attribute("Reconnect");
+    }
+    CheckResult(attribute.set_value(on ? "true" : "false") ? DocResult::Ok : Fail(ENOMEM));
 }
 
 bool CVORNXMLConfig::CollectUsers(std::size_t capacity, std::vector<UserInfo>& users) {

@@ -50,6 +50,8 @@ public:
     bool GetDefaultUser(UserText& name) override;
     bool GetAutoLogon() override;
     void SetAutoLogon(bool on) override;
+    bool GetReconnect() override;
+    void SetReconnect(bool on) override;
     bool GetHBSCam(HBSText& text) override;
     bool SetHBSCam(std::string_view text) override;
     bool GetHBSDom(HBSText& text) override;

@@ -268,6 +268,11 @@ void CVORNXMLSecureConfig::SetAutoLogon(bool on) {
     Record([on](CVORNXMLConfig& store) { store.CVORNXMLConfig::SetAutoLogon(on); });
 }
 
+void CVORNXMLSecureConfig::SetReconnect(bool on) {
+    CVORNXMLConfig::SetReconnect(on);
+    Record([on](CVORNXMLConfig& store) { store.CVORNXMLConfig::SetReconnect(on); });
+}
+
 bool CVORNXMLSecureConfig::AddUser(const UserInfo& record) {
     if (!CVORNXMLConfig::AddUser(record)) {
         return false;

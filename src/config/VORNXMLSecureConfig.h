@@ -70,6 +70,7 @@ public:
     // Changes that are replayed on the current "config" when saving.
     void SetConPrompt(bool on) override;
     void SetAutoLogon(bool on) override;
+    void SetReconnect(bool on) override;
     bool AddUser(const UserInfo& record) override;
     bool DeleteAllUsers() override;
     bool SetDefaultUser(std::string_view name) override;

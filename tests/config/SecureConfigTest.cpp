@@ -380,6 +380,28 @@ TEST_F(SecureSave, OfTwoStoresKeepsTheChangesOfBoth) {
     EXPECT_EQ(SavedNames(m_folder.Path()), std::vector<std::string>{"cid"});
 }
 
+TEST_F(SecureSave, KeepsTheReconnectSwitchBesideAnotherStoresChange) {
+    CVORNXMLSecureConfig other(m_folder.Path(), kThisMachine);
+    ASSERT_TRUE(other.Open());
+    m_store.SetReconnect(true);
+    ASSERT_TRUE(other.AddUser(Named("bea")));
+    ASSERT_TRUE(other.Save());
+    ASSERT_TRUE(m_store.Save());
+
+    CVORNXMLSecureConfig reopened(m_folder.Path(), kThisMachine);
+    ASSERT_TRUE(reopened.Open());
+    EXPECT_TRUE(reopened.GetReconnect());
+    EXPECT_EQ(SavedNames(m_folder.Path()), std::vector<std::string>{"bea"});
+
+    // Turned off by another store after this one read it.
+    other.SetReconnect(false);
+    ASSERT_TRUE(other.Save());
+    ASSERT_TRUE(m_store.AddUser(Named("cid")));
+    ASSERT_TRUE(m_store.Save());
+    ASSERT_TRUE(reopened.Load());
+    EXPECT_FALSE(reopened.GetReconnect());
+}
+
 TEST_F(SecureSave, WaitsForTheLockOnlySoLong) {
     platform::CFileLock held;
     ASSERT_TRUE(held.Acquire(m_folder / "config.lock", std::chrono::milliseconds(0)));

@@ -75,6 +75,33 @@ INSTANTIATE_TEST_SUITE_P(
                    R"(<Log><Style ConPrompt="true" AutoLogon="true"/></Log>)", false, false}),
     [](const testing::TestParamInfo<SwitchCase>& info) { return info.param.name; });
 
+struct ReconnectCase {
+    const char* name;
+    const char* inner;
+    bool on;
+};
+
+void PrintTo(const ReconnectCase& reconnectCase, std::ostream* out) {
+    *out << reconnectCase.name;
+}
+
+class ReconnectSwitch : public testing::TestWithParam<ReconnectCase> {};
+
+TEST_P(ReconnectSwitch, IsOffUnlessTheDocumentTurnsItOn) {
+    CVORNXMLConfig store;
+    ASSERT_TRUE(store.LoadXml(Doc(GetParam().inner)));
+    EXPECT_EQ(store.GetReconnect(), GetParam().on);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, ReconnectSwitch,
+    testing::Values(ReconnectCase{"older_document_is_off",
+                                  R"(<Style ConPrompt="true" AutoLogon="true"/>)", false},
+                    ReconnectCase{"true_is_on", R"(<Style Reconnect="true"/>)", true},
+                    ReconnectCase{"false_is_off", R"(<Style Reconnect="false"/>)", false},
+                    ReconnectCase{"missing_style_is_off", "<Log/>", false}),
+    [](const testing::TestParamInfo<ReconnectCase>& info) { return info.param.name; });
+
 // --- Edits of the document ----------------------------------------------------------------
 
 struct EditCase {
@@ -140,6 +167,15 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"missing_switch_is_not_created", R"(<Style AutoLogon="true"/>)",
                  Setter(&CVORNXMLConfig::SetConPrompt, false), true,
                  R"(<Style AutoLogon="true"/>)"},
+        EditCase{"reconnect_is_created_on", R"(<Style ConPrompt="true" AutoLogon="false"/>)",
+                 Setter(&CVORNXMLConfig::SetReconnect, true), true,
+                 R"(<Style ConPrompt="true" AutoLogon="false" Reconnect="true"/>)"},
+        EditCase{"reconnect_off", R"(<Style Reconnect="true" ConPrompt="true"/>)",
+                 Setter(&CVORNXMLConfig::SetReconnect, false), true,
+                 R"(<Style Reconnect="false" ConPrompt="true"/>)"},
+        EditCase{"reconnect_makes_a_missing_style", "<Log/>",
+                 Setter(&CVORNXMLConfig::SetReconnect, true), true,
+                 R"(<Style Reconnect="true"/><Log/>)"},
         EditCase{"add_appends_last", "<Log><DefaultUser>eve</DefaultUser>" + kEve + "</Log>",
                  Adding(User("bob", "pw", true, config::ACCESS_OVERALL)), true,
                  "<Log><DefaultUser>eve</DefaultUser>" + kEve + kBob + "</Log>"},
