@@ -1,5 +1,6 @@
 #include "gateway/QELOpenSSLVORNClient.h"
 #include "gateway/QELVORNClient.h"
+#include "gateway/Reconnect.h"
 #include "gateway/StatusRows.h"
 #include "platform/GbkCodec.h"
 #include "platform/ScriptedMessageBox.h"
@@ -407,5 +408,65 @@ TEST(StatusRows, ShowTheConnectionFromTheResult) {
     ASSERT_EQ(DisconnectedStatusRows().size(), 1u);
     EXPECT_EQ(DisconnectedStatusRows()[0].value, Gbk("未连接"));
 }
+
+} // namespace
+
+namespace {
+
+// --- One reconnect ------------------------------------------------------------------------
+
+struct ReconnectCase {
+    std::string name;
+    bool disconnectAllFirst;
+    std::vector<std::string> answers; // in order; a missing one fails its operation
+    int code;
+    std::vector<int> operations;
+    bool connected;
+};
+
+std::ostream& operator<<(std::ostream& out, const ReconnectCase& row) {
+    return out << row.name;
+}
+
+class ReconnectTest : public ClientTest, public testing::WithParamInterface<ReconnectCase> {};
+
+TEST_P(ReconnectTest, DisconnectsFirstThenConnects) {
+    const ReconnectCase& row = GetParam();
+    GiveAccount("alice", "Alice-pass-1");
+    for (const std::string& answer : row.answers) {
+        client.QueueAnswer(answer);
+    }
+    EXPECT_EQ(gateway::Reconnect(client, row.disconnectAllFirst), row.code);
+    EXPECT_EQ(client.Operations(), row.operations);
+    EXPECT_EQ(client.IsConnected(), row.connected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ReconnectTest,
+    testing::Values(ReconnectCase{"stale_disconnect_refused",
+                                  false,
+                                  {Answer("SUCCESS=NO REASON=unknown "), Answer(kConnectEntries)},
+                                  RESULT_OK,
+                                  {OP_DISCONNECT, OP_CONNECT},
+                                  true},
+                    ReconnectCase{"connect_fails",
+                                  false,
+                                  {Answer("SUCCESS=YES "), Answer("SUCCESS=NO REASON=busy ")},
+                                  RESULT_FAILED,
+                                  {OP_DISCONNECT, OP_CONNECT},
+                                  false},
+                    ReconnectCase{"after_disconnect_all",
+                                  true,
+                                  {Answer("SUCCESS=YES "), Answer(kConnectEntries)},
+                                  RESULT_OK,
+                                  {OP_DISCONNECTALL, OP_CONNECT},
+                                  true},
+                    ReconnectCase{"disconnect_all_fails",
+                                  true,
+                                  {Answer("SUCCESS=NO REASON=busy ")},
+                                  RESULT_FAILED,
+                                  {OP_DISCONNECTALL},
+                                  false}),
+    [](const testing::TestParamInfo<ReconnectCase>& info) { return info.param.name; });
 
 } // namespace
