@@ -42,6 +42,32 @@ TEST(AccountBook, KeepsCountsWithinTheLimitPerAccount) {
     EXPECT_EQ(book.OpenConnections(a), 0);
 }
 
+TEST(AccountBook, DropClosesEverythingUntilTheAccountConnectsAgain) {
+    CAccountBook book(TwoAccounts(3));
+    const Account& a = *book.Authenticate("a", "pa");
+    const Account& b = *book.Authenticate("b", "pb");
+    EXPECT_EQ(book.Find("b"), &b);
+    EXPECT_EQ(book.Find("c"), nullptr);
+    ASSERT_EQ(book.OpenConnection(a), 1);
+    ASSERT_EQ(book.OpenConnection(a), 2);
+    ASSERT_EQ(book.OpenConnection(b), 1);
+    EXPECT_FALSE(book.AnyDropped());
+
+    EXPECT_EQ(book.Drop(a), 2);
+    EXPECT_EQ(book.OpenConnections(a), 0);
+    EXPECT_EQ(book.OpenConnections(b), 1);
+    EXPECT_TRUE(book.AnyDropped());
+    // Closing, or a connect of another account, does not end the drop.
+    book.CloseAllConnections(a);
+    EXPECT_EQ(book.OpenConnection(b), 2);
+    EXPECT_TRUE(book.AnyDropped());
+    EXPECT_EQ(book.OpenConnection(a), 1);
+    EXPECT_FALSE(book.AnyDropped());
+    EXPECT_EQ(book.Drop(b), 2);
+    EXPECT_EQ(book.Drop(b), 0);
+    EXPECT_TRUE(book.AnyDropped());
+}
+
 TEST(AccountBook, NeverPassesTheLimitUnderConcurrentConnects) {
     constexpr int kLimit = 50;
     constexpr int kThreads = 8;

@@ -1,3 +1,4 @@
+#include "TlsTestClient.h"
 #include "platform/StopWaker.h"
 #include "platform/UdpSocket.h"
 #include "tests/support/GatewaydProcess.h"
@@ -137,6 +138,35 @@ TEST_F(HeartbeatResponderTest, SendHandsALineToTheRunningServer) {
     const testsupport::ProgramRun refused = send("reboot");
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.out.rfind("error unknown command", 0), 0U) << refused.out;
+}
+
+// A connect of account "a" as the client composes it.
+std::string ConnectRequest() {
+    return "GET https://localhost/vornofqel?uid=a&password=Secret-1&range=2&operation=connect"
+           "&timeout=1\nHost:localhost\n\n";
+}
+
+TEST_F(HeartbeatResponderTest, DropEndsTheConnectionsAndSilencesDomesticUntilAConnect) {
+    const auto tls = m_gatewayd.WaitForPort(m_folder / "port");
+    ASSERT_TRUE(tls.has_value());
+    const std::string caPem = testsupport::ReadFile(m_folder / "state" / "ca.cer");
+    EXPECT_EQ(Control("connections a"), "ok 0");
+    ASSERT_TRUE(gatewayd_test::ExchangeOverTls(*tls, caPem, ConnectRequest()).Connected());
+    EXPECT_EQ(Control("connections a"), "ok 1");
+
+    EXPECT_EQ(Control("drop a"), "ok dropped 1");
+    EXPECT_EQ(Control("connections a"), "ok 0");
+    EXPECT_EQ(Probe(m_ports.domestic, "r", kSilence), std::nullopt);
+    EXPECT_EQ(Probe(m_ports.campus, "r", kAnswerBound), "A");
+
+    const gatewayd_test::TlsReply again =
+        gatewayd_test::ExchangeOverTls(*tls, caPem, ConnectRequest());
+    EXPECT_NE(again.answer.find("CONNECTIONS=1"), std::string::npos) << again.answer;
+    EXPECT_EQ(Probe(m_ports.domestic, "r", kAnswerBound), "A");
+
+    EXPECT_EQ(Control("drop"), "error usage: drop ACCOUNT");
+    EXPECT_EQ(Control("connections a b"), "error usage: connections ACCOUNT");
+    EXPECT_EQ(Control("drop nobody"), "error there is no account \"nobody\"");
 }
 
 TEST(HeartbeatServiceTest, WithoutRespondersTheCommandSaysHowToGetThem) {

@@ -132,7 +132,11 @@ std::string UsageText() {
            "                    control socket DIR/control, print its answer, and end (0 when\n"
            "                    the answer starts with \"ok\"). Lines:\n"
            "                      heartbeat campus|domestic silent   stop answering probes\n"
-           "                      heartbeat campus|domestic answer   answer them again\n";
+           "                      heartbeat campus|domestic answer   answer them again\n"
+           "                      connections ACCOUNT   how many connections it has open\n"
+           "                      drop ACCOUNT          end them as an idle time-out does;\n"
+           "                                            the domestic responder is silent\n"
+           "                                            until the account connects again\n";
 }
 
 } // namespace gatewayd

@@ -59,7 +59,8 @@ void CHeartbeatResponder::Serve(const CStopEvent& stop) {
         }
         char probe[2];
         platform::Ipv4Endpoint sender;
-        if (m_socket.Receive(probe, &sender) == 1 && probe[0] == kProbe && !m_silent) {
+        if (m_socket.Receive(probe, &sender) == 1 && probe[0] == kProbe && !m_silent &&
+            !(m_quiet && m_quiet())) {
             // A lost answer is what a client must cope with anyway.
             [[maybe_unused]] const bool sent = m_socket.SendTo(sender, kReply);
         }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace gatewayd {
@@ -36,12 +37,17 @@ public:
     void SetSilent(bool silent) { m_silent = silent; }
     bool IsSilent() const { return m_silent; }
 
+    // The responder is also silent while quiet answers true; it is asked on the responder's
+    // thread at every probe. Set it before Start.
+    void SetQuietWhile(std::function<bool()> quiet) { m_quiet = std::move(quiet); }
+
 private:
     void Serve(const CStopEvent& stop);
 
     platform::CUdpSocket m_socket;
     std::uint16_t m_port = 0;
     std::atomic<bool> m_silent{false};
+    std::function<bool()> m_quiet;
     CServerThread m_thread; // last, so that it ends before the socket goes
 };
 

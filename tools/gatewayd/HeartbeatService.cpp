@@ -3,6 +3,15 @@
 #include <arpa/inet.h>
 
 namespace gatewayd {
+namespace {
+
+constexpr std::size_t kDomestic = 1; // in m_responders
+
+} // namespace
+
+CHeartbeatService::CHeartbeatService(std::function<bool()> domesticQuiet) {
+    m_responders[kDomestic].responder.SetQuietWhile(std::move(domesticQuiet));
+}
 
 bool CHeartbeatService::Start(const Options& options, std::string& error) {
     const std::optional<std::uint16_t> ports[] = {options.campusPort, options.domesticPort};

@@ -5,6 +5,7 @@
 #include "tools/gatewayd/HeartbeatResponder.h"
 
 #include <array>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,6 +16,10 @@ namespace gatewayd {
 // given, and the control command that switches them silent and back.
 class CHeartbeatService {
 public:
+    // The domestic responder is also silent while domesticQuiet answers true, as the
+    // network beyond the campus is out of reach once the gateway dropped a connection.
+    explicit CHeartbeatService(std::function<bool()> domesticQuiet = {});
+
     // Starts the responders that options ask for, on options.bindAddress. On failure error
     // says why; what was started is stopped again by Stop.
     bool Start(const Options& options, std::string& error);

@@ -2,6 +2,7 @@
 
 #include "platform/Process.h"
 #include "tools/gatewayd/AccountBook.h"
+#include "tools/gatewayd/AccountCommands.h"
 #include "tools/gatewayd/AccountsFile.h"
 #include "tools/gatewayd/AtomicFile.h"
 #include "tools/gatewayd/CommandLine.h"
@@ -141,8 +142,10 @@ int main(int argc, char** argv) {
     // Before the port file, so that whoever sees it can probe and send control lines at once;
     // the responders before the channel whose commands switch them.
     gatewayd::CControlCommands commands;
-    gatewayd::CHeartbeatService heartbeat;
+    gatewayd::CHeartbeatService heartbeat([&book] { return book.AnyDropped(); });
     heartbeat.AddCommands(commands);
+    gatewayd::CAccountCommands accountCommands(book);
+    accountCommands.AddCommands(commands);
     gatewayd::CControlServer control(
         [&commands](std::string_view line) { return commands.Execute(line); });
     if (!heartbeat.Start(options, error) ||
