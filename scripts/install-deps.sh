@@ -12,6 +12,7 @@ packages=(
     libcli11-dev
     libcurl4-openssl-dev
     libc-ares-dev
+    libsystemd-dev dbus-daemon
     libgtest-dev libgmock-dev
     curl
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
