@@ -5,6 +5,7 @@
 #include "cli/ForgetCommand.h"
 #include "cli/GatewayCommand.h"
 #include "cli/GuardCommand.h"
+#include "cli/KeepCommand.h"
 #include "cli/ReportCommand.h"
 #include "cli/WatchCommand.h"
 
@@ -17,8 +18,8 @@ namespace {
 
 constexpr const char* kDescription =
     "Opens and closes connections at the campus network gateway, keeps the saved\n"
-    "accounts of the working directory, reports the network state, and watches how far\n"
-    "the network reaches. Each command has its own --help.";
+    "accounts of the working directory, reports the network state, watches how far the\n"
+    "network reaches, and keeps a connection open. Each command has its own --help.";
 
 constexpr const char* kFooter = R"(Synopsis:
   connect -u USER [PASSWORD] [--range free|paid] [--save] [--remember-password]
@@ -32,6 +33,7 @@ constexpr const char* kFooter = R"(Synopsis:
   report
   guard [--once]
   watch [--seconds N]
+  keep [-u USER [PASSWORD]] [--range free|paid] [--stay]
 
 Password (one of):
   -p, --password PASS read it from the command line (visible to other users)
@@ -56,6 +58,9 @@ Exit status:
   process cannot change the neighbour table
   watch: 0 ended by SIGINT, SIGTERM or --seconds, 1 the settings could not be read,
   4 the settings name no usable heartbeat server
+  keep: as connect for the first connect, 1 the settings could not be read, 4 no
+  usable heartbeat server or the last disconnect failed; after SIGINT or SIGTERM 0,
+  or the connect status of the refusal that ended the reconnects (1, 2, 3 or 6)
   Control characters in the server's text are shown escaped, as \x1b.)";
 
 constexpr const char* kSubcommandFooter = "Exit status: see 'vornctl --help'.";
@@ -113,6 +118,7 @@ CCommandLine::CCommandLine() : m_app(kDescription, "vornctl") {
     Add(std::make_unique<CReportCommand>());
     Add(std::make_unique<CGuardCommand>());
     Add(std::make_unique<CWatchCommand>());
+    Add(std::make_unique<CKeepCommand>());
 }
 
 void CCommandLine::AddGlobalOptions() {

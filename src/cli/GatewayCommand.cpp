@@ -44,15 +44,24 @@ constexpr const char* kConnectFooter =
 CLI::App* CGatewayCommand::Register(CLI::App& parent) {
     const Wording& wording = kWordings.at(static_cast<std::size_t>(m_action));
     CLI::App* command = parent.add_subcommand(wording.name, wording.description);
+    AddAccountOptions(*command);
+    if (m_action == Action::Connect) {
+        AddConnectOptions(*command);
+        command->footer(kConnectFooter);
+    }
+    return command;
+}
+
+void CGatewayCommand::AddAccountOptions(CLI::App& command) {
     CLI::Option* user =
-        command->add_option("-u,--user", m_options.userName, "the account")->type_name("USER");
+        command.add_option("-u,--user", m_options.userName, "the account")->type_name("USER");
     if (m_action != Action::Connect) {
         user->required();
     }
-    AddPasswordOptions(*command);
+    AddPasswordOptions(command);
     if (m_action != Action::DisconnectAll) {
         command
-            ->add_option_function<std::string>(
+            .add_option_function<std::string>(
                 "--range",
                 [this](const std::string& range) {
                     m_options.range = range == "paid" ? Range::Paid : Range::Free;
@@ -61,12 +70,14 @@ CLI::App* CGatewayCommand::Register(CLI::App& parent) {
             ->type_name("free|paid")
             ->check(CLI::IsMember({"free", "paid"}).description(""));
     }
-    if (m_action == Action::Connect) {
-        AddConnectOptions(*command);
-        command->footer(kConnectFooter);
-    }
-    command->callback([this] { Check(); });
-    return command;
+    command.callback([this] { Check(); });
+}
+
+void CGatewayCommand::GiveAccount(gateway::CQELVORNClient& client, const config::UserInfo& account,
+                                  Range range) {
+    client.SetUserName(account.username.CStr());
+    client.SetPassword(account.password.CStr());
+    client.SetRange(range == Range::Paid ? gateway::RANGE_PAID : gateway::RANGE_FREE);
 }
 
 void CGatewayCommand::AddPasswordOptions(CLI::App& command) {
@@ -116,9 +127,7 @@ int CGatewayCommand::Run(CCommandContext& context) {
     }
     CTerminalMessageBox messageBox(context.Err());
     gateway::CQELOpenSSLVORNClient client(context.ChooseServer(), messageBox);
-    client.SetUserName(account.username.CStr());
-    client.SetPassword(account.password.CStr());
-    client.SetRange(range == Range::Paid ? gateway::RANGE_PAID : gateway::RANGE_FREE);
+    GiveAccount(client, account, range);
 
     switch (m_action) {
     case Action::Connect:

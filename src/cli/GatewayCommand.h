@@ -6,6 +6,10 @@
 #include <optional>
 #include <string>
 
+namespace gateway {
+class CQELVORNClient;
+} // namespace gateway
+
 namespace cli {
 
 class CSavedAccounts;
@@ -40,14 +44,23 @@ public:
     Action GetAction() const { return m_action; }
     const GatewayOptions& Options() const { return m_options; }
 
+protected:
+    // -u, the password options and --range, with the check that spans them.
+    void AddAccountOptions(CLI::App& command);
+
+    // The account: typed, or the default account. Answers 0 or the exit status that ends
+    // the command.
+    int ChooseAccount(CCommandContext& context, config::UserInfo& account, Range& range);
+
+    // Hands account and range to client.
+    static void GiveAccount(gateway::CQELVORNClient& client, const config::UserInfo& account,
+                            Range range);
+
 private:
     void AddPasswordOptions(CLI::App& command);
     void AddConnectOptions(CLI::App& command);
     void Check();
 
-    // The account: typed, or the default account. Answers 0 or the exit status that ends
-    // the command.
-    int ChooseAccount(CCommandContext& context, config::UserInfo& account, Range& range);
     bool ReadPassword(const CCommandContext& context, std::string& password) const;
     void RememberAccount(CCommandContext& context, const config::UserInfo& account,
                          Range range) const;

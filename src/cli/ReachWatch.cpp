@@ -10,6 +10,22 @@
 
 namespace cli {
 
+bool RegisterProbes(const CCommandContext& context, config::CVORNConfig& settings,
+                    heartbeat::CConWatchDog& watchDog, heartbeat::CHBHandler& handler) {
+    const heartbeat::RegisteredServers registered =
+        heartbeat::RegisterSettingsServers(settings, watchDog, handler);
+    if (!registered.campus && !registered.domestic) {
+        context.Fail(0, "the settings name no usable heartbeat server: HBSCam and HBSDom are "
+                        "missing or not of the form host:port");
+        return false;
+    }
+    if (!registered.campus || !registered.domestic) {
+        context.Fail(0, std::string("warning: HBS") + (registered.campus ? "Dom" : "Cam") +
+                            " is missing or not of the form host:port; that server is not probed");
+    }
+    return true;
+}
+
 CReachWatch::CReachWatch(const CCommandContext& context)
     : m_context(context), m_reach([this] { PrintState(); }) {}
 
@@ -20,17 +36,8 @@ int CReachWatch::Run(config::CVORNConfig& settings, std::optional<std::chrono::s
         return m_context.Fail(kExitFailed, "cannot block the stop signals");
     }
     heartbeat::StartWinsock();
-    const heartbeat::RegisteredServers registered =
-        heartbeat::RegisterSettingsServers(settings, m_watchDog, m_reach);
-    if (!registered.campus && !registered.domestic) {
-        return m_context.Fail(kExitNoServers,
-                              "the settings name no usable heartbeat server: HBSCam and "
-                              "HBSDom are missing or not of the form host:port");
-    }
-    if (!registered.campus || !registered.domestic) {
-        m_context.Fail(0,
-                       std::string("warning: HBS") + (registered.campus ? "Dom" : "Cam") +
-                           " is missing or not of the form host:port; that server is not probed");
+    if (!RegisterProbes(m_context, settings, m_watchDog, m_reach)) {
+        return kExitNoServers;
     }
     PrintState();
     if (!m_watchDog.Start()) {

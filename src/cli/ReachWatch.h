@@ -12,6 +12,12 @@ namespace cli {
 
 class CCommandContext;
 
+// Registers the campus and domestic servers of settings with watchDog for handler, as the
+// main window does. A single unusable entry is a warning through context; answers false,
+// having said why, when neither entry is usable.
+bool RegisterProbes(const CCommandContext& context, config::CVORNConfig& settings,
+                    heartbeat::CConWatchDog& watchDog, heartbeat::CHBHandler& handler);
+
 // vornctl watch: probes the campus and domestic heartbeat servers of the settings as the
 // main window does, and prints the reachability state's name ("none", "campus",
 // "domestic") on a line of its own: the starting state, then every change.

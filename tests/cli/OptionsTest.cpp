@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ForgetCommand.h"
 #include "cli/GatewayCommand.h"
+#include "cli/KeepCommand.h"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,22 @@ TEST(Options, ReadsTheAccountCommands) {
     EXPECT_EQ(forgetAll->Name(), "");
 }
 
+TEST(Options, ReadsKeep) {
+    const Parse parse("keep -u alice -p s3cret --range paid --stay");
+    ASSERT_EQ(parse.parsed.error, "");
+    const auto* keep = dynamic_cast<const cli::CKeepCommand*>(parse.parsed.command);
+    ASSERT_NE(keep, nullptr);
+    EXPECT_TRUE(keep->Stay());
+    EXPECT_EQ(keep->Options().userName, "alice");
+    EXPECT_EQ(keep->Options().password, "s3cret");
+    EXPECT_EQ(keep->Options().range, cli::Range::Paid);
+    const Parse bare("keep");
+    const auto* defaultAccount = dynamic_cast<const cli::CKeepCommand*>(bare.parsed.command);
+    ASSERT_NE(defaultAccount, nullptr) << bare.parsed.error;
+    EXPECT_FALSE(defaultAccount->Stay());
+    EXPECT_FALSE(defaultAccount->Options().userName.has_value());
+}
+
 // A value that starts with '-' is still the option's value, as getopt takes it.
 struct ValueCase {
     const char* line;
@@ -164,7 +181,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, Help,
                                          HelpCase{"connect --bogus --help", "--auto-logon"},
                                          HelpCase{"connect -u a -p x -h", "--remember-password"},
                                          HelpCase{"forget -h", "--all"},
-                                         HelpCase{"disconnect --help", "--range"}));
+                                         HelpCase{"disconnect --help", "--range"},
+                                         HelpCase{"keep -h", "--stay"}));
 
 struct UsageCase {
     const char* line;
@@ -204,6 +222,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"connect --password-stdin", kDefaultAccount, kConnect},
         UsageCase{"disconnect -u a -p x --save", "unknown option \"--save\"",
                   "Try 'vornctl disconnect --help'."},
+        UsageCase{"keep -p x", kDefaultAccount, "Try 'vornctl keep --help'."},
+        UsageCase{"keep -u a --save", "unknown option \"--save\"", "Try 'vornctl keep --help'."},
         UsageCase{"forget", "forget takes one NAME or --all", kForget},
         UsageCase{"forget a b", "unexpected argument \"b\"", kForget},
         UsageCase{"forget a --all", "NAME excludes --all", kForget},

@@ -1,23 +1,20 @@
+#include "tests/support/BackgroundRun.h"
 #include "tests/support/GatewaydProcess.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
 
-using namespace std::chrono_literals;
 using testsupport::CGatewaydProcess;
 using testsupport::CTempFolder;
 using testsupport::ProgramRun;
@@ -80,55 +77,11 @@ protected:
 };
 
 // A vornctl watch running in the background, its output in files.
-class CWatchRun {
+class CWatchRun : public testsupport::CBackgroundRun {
 public:
     explicit CWatchRun(const std::filesystem::path& workdir)
-        : m_out(workdir / "watch.out"), m_err(workdir / "watch.err") {
-        m_pid = testsupport::SpawnProgram(VORNCTL_PATH, {"--workdir", workdir.string(), "watch"},
-                                          {{}, m_out, m_err});
-        EXPECT_GT(m_pid, 0);
+        : CBackgroundRun(VORNCTL_PATH, {"--workdir", workdir.string(), "watch"}, workdir, "watch") {
     }
-
-    ~CWatchRun() {
-        if (m_pid > 0 && !m_ended) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-
-    CWatchRun(const CWatchRun&) = delete;
-    CWatchRun& operator=(const CWatchRun&) = delete;
-
-    // Waits, bounded, until the output is expected; answers the output then.
-    std::string WaitForOutput(const std::string& expected) const {
-        const auto deadline = std::chrono::steady_clock::now() + 30s;
-        std::string out = testsupport::ReadFile(m_out);
-        while (out != expected && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(20ms);
-            out = testsupport::ReadFile(m_out);
-        }
-        return out;
-    }
-
-    // Sends signal and answers the exit code; nothing when it did not end normally.
-    std::optional<int> Stop(int signal) {
-        EXPECT_EQ(kill(m_pid, signal), 0);
-        const std::optional<int> status = testsupport::WaitForProgram(m_pid);
-        m_ended = true;
-        if (!status || !WIFEXITED(*status)) {
-            return std::nullopt;
-        }
-        return WEXITSTATUS(*status);
-    }
-
-    std::string Out() const { return testsupport::ReadFile(m_out); }
-    std::string Err() const { return testsupport::ReadFile(m_err); }
-
-private:
-    std::filesystem::path m_out;
-    std::filesystem::path m_err;
-    pid_t m_pid = -1;
-    bool m_ended = false;
 };
 
 TEST_F(WatchTest, ShowsCampusThenDomesticUntilInterrupted) {
