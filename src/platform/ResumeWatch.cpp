@@ -4,11 +4,11 @@
 
 #include <poll.h>
 #include <systemd/sd-bus.h>
-#include <time.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <ctime>
 #include <limits>
 
 namespace platform {
