@@ -4,6 +4,7 @@
 #include "app/OffUiThread.h"
 #include "app/Updater.h"
 #include "app/WindowTexts.h"
+#include "gateway/Reconnect.h"
 #include "gateway/StatusRows.h"
 #include "heartbeat/TrayIcon.h"
 #include "platform/NeighbourControl.h"
@@ -62,6 +63,10 @@ CVORNClientDlg::CVORNClientDlg(WindowOptions options, platform::CMessageBox& mes
     : m_options(std::move(options)), m_messageBox(messageBox), m_dialogs(dialogs),
       m_units(ui::DialogFont()), m_config(m_options.folder), m_tray(m_options.trayClickDelay),
       m_tools(m_options.folder, messageBox, m_options.openReport),
+      m_keeper(m_config, messageBox,
+               {[this] { return m_bBusy || !m_flow; },
+                [this](bool disconnectAll) { return Reconnect(disconnectAll); },
+                [this] { return std::string(m_client->GetMessage()); }}),
       m_reach([this] { emit reachStateChanged(); }) {
     m_tools.SetParent(this);
     setWindowTitle(ResText(resources::IDS_MAIN_TITLE));
@@ -183,6 +188,7 @@ void CVORNClientDlg::CreateTrayMenu() {
     AddToolActions(*tools, {"网络状态报告(&R)...", "Ping(&P)...", "Tracert...", "域名解析(&N)..."});
     tools->addSeparator();
     AddAutostartItem(*tools, CAutostart::ForUser(), m_messageBox);
+    m_keeper.AddMenuItem(*tools);
     menu.addSeparator();
     menu.addAction(QStringLiteral("帮助(&H)"), this, &CVORNClientDlg::OnAbout);
     m_tray.Icon().setToolTip(ResText(resources::IDS_TRAY_TIP));
@@ -213,6 +219,7 @@ void CVORNClientDlg::Initialise() {
     }
     m_nReachState = REACH_CAMPUS;
     StartHeartbeat();
+    m_keeper.Load();
     UpdateTrayIcon();
     if (m_bTrayAvailable) {
         m_tray.Icon().show();
@@ -252,6 +259,19 @@ void CVORNClientDlg::StartHeartbeat() {
 void CVORNClientDlg::ShowReachState() {
     m_nReachState = m_reach.GetState();
     UpdateTrayIcon();
+    m_keeper.ReachChanged(m_nReachState);
+}
+
+int CVORNClientDlg::Reconnect(bool disconnectAll) {
+    int code = gateway::RESULT_FAILED;
+    RunCommand([&] {
+        code = RunGatewayOperation(
+            [this, disconnectAll] { return gateway::Reconnect(*m_client, disconnectAll); });
+        if (code == gateway::RESULT_OK) {
+            ShowConnected();
+        }
+    });
+    return code;
 }
 
 // Only a process that may change the neighbour table guards it; otherwise nothing is said,
@@ -401,6 +421,7 @@ void CVORNClientDlg::ShowConnected() {
     if (!m_panel->RememberPasswordChecked()) {
         m_panel->ClearPassword();
     }
+    m_keeper.Connected();
 }
 
 void CVORNClientDlg::ShowDisconnected() {
@@ -408,6 +429,7 @@ void CVORNClientDlg::ShowDisconnected() {
     UpdateTrayIcon();
     m_listStatus->ShowRows(gateway::DisconnectedStatusRows());
     m_panel->FocusPassword();
+    m_keeper.Disconnected();
 }
 
 void CVORNClientDlg::RedrawNow() {

@@ -3,6 +3,7 @@
 #include "announce/VORNNotification.h"
 #include "app/AccountPanel.h"
 #include "app/ConnectFlow.h"
+#include "app/ReconnectKeeper.h"
 #include "app/SecondaryDialogs.h"
 #include "app/SessionEnd.h"
 #include "app/StatusList.h"
@@ -92,6 +93,7 @@ public:
     CStatusList& StatusList() { return *m_listStatus; }
     CAccountPanel& Panel() { return *m_panel; }
     CTrayIcon& Tray() { return m_tray; }
+    CReconnectKeeper& Keeper() { return m_keeper; }
     const gateway::CQELVORNClient& Client() const { return *m_client; }
     int TrayIconShown() const { return m_nTrayIcon; }
     // The announcement popup while the feed runs; null otherwise.
@@ -129,6 +131,8 @@ private:
     void RunCommand(const std::function<void()>& command);
     void StartHeartbeat();
     void ShowReachState();
+    // One reconnect that the keeper asks for, run as a command.
+    int Reconnect(bool disconnectAll);
     void UpdateTrayIcon();
     void SetWindowIconId(int id);
     void EndSession(CSessionEnd::Reason reason);
@@ -146,6 +150,7 @@ private:
     CAccountPanel* m_panel = nullptr;
     std::unique_ptr<CConnectFlow> m_flow;
     CToolCommands m_tools;
+    CReconnectKeeper m_keeper;
     ui::AboutSites m_sites;
     QList<QPushButton*> m_gatewayButtons;
     platform::CSystemNetworkTables m_systemTables;

@@ -51,8 +51,8 @@ void CGatewayFixture::PublishAnnouncements(const std::string& document) const {
     WriteText(Root() / "vornmsg.xml", document);
 }
 
-void CGatewayFixture::Control(const std::string& line) const {
-    testsupport::SendGatewaydCommand(Root() / "gateway", line);
+std::string CGatewayFixture::Control(const std::string& line) const {
+    return testsupport::SendGatewaydCommand(Root() / "gateway", line);
 }
 
 void CGatewayFixture::Stop() {

@@ -42,6 +42,10 @@ connection-limit = 1
 [erin]
 password = Erin-pass-5
 connection-limit = 1
+
+[frank]
+password = Frank-pass-6
+connection-limit = 1
 )";
 
 // One gatewayd for a test program, started once.
@@ -64,8 +68,9 @@ public:
     void PublishIPMACList(const std::string& document) const;
     // The announcement document that the server's site publishes, as GBK bytes.
     void PublishAnnouncements(const std::string& document) const;
-    // Hands gatewayd a control line, such as "heartbeat campus silent".
-    void Control(const std::string& line) const;
+    // Hands gatewayd a control line, such as "heartbeat campus silent", and answers its
+    // answer.
+    std::string Control(const std::string& line) const;
 
 private:
     std::filesystem::path Root() const;

@@ -3,6 +3,7 @@
 #include "app/VORNClientDlg.h"
 #include "arpguard/RemoteIPMACCache.h"
 #include "gateway/QELVORNClient.h"
+#include "gateway/StatusRows.h"
 #include "platform/FakeNetworkTables.h"
 #include "platform/GbkCodec.h"
 #include "tests/app/AppFixture.h"
@@ -585,6 +586,79 @@ private slots:
         QCOMPARE(std::string(std::istreambuf_iterator<char>(in), {}), foreign);
     }
 
+    // The tray's item, found as a user finds it: in the tools submenu.
+    static QAction& ReconnectItem(WindowUnderTest& test) {
+        QAction* found = nullptr;
+        for (QAction* action : test.window->Tray().Menu().actions()) {
+            if (action->menu() == nullptr) {
+                continue;
+            }
+            for (QAction* item : action->menu()->actions()) {
+                if (item->text() == Utf8("断线自动重连")) {
+                    found = item;
+                }
+            }
+        }
+        if (found == nullptr) {
+            qFatal("no reconnect item in the tray's submenus");
+        }
+        return *found;
+    }
+
+    static bool SavedReconnect(const std::filesystem::path& folder) {
+        config::CVORNXMLSecureConfig store(folder);
+        return store.Open() && store.GetReconnect();
+    }
+
+    void reconnectItemRoundTripsThroughTheSettings() {
+        {
+            WindowUnderTest test(Folder());
+            test.window->Initialise();
+            QAction& item = ReconnectItem(test);
+            QVERIFY(item.isCheckable());
+            QVERIFY(!item.isChecked());
+            QVERIFY(!test.window->Keeper().IsEnabled());
+            item.trigger();
+            QVERIFY(item.isChecked());
+            QVERIFY(test.window->Keeper().IsEnabled());
+            QVERIFY(SavedReconnect(Folder()));
+        }
+        WindowUnderTest again(Folder());
+        again.window->Initialise();
+        QAction& item = ReconnectItem(again);
+        QVERIFY(item.isChecked());
+        QVERIFY(again.window->Keeper().IsEnabled());
+        item.trigger();
+        QVERIFY(!item.isChecked());
+        QVERIFY(!SavedReconnect(Folder()));
+        QVERIFY(again.Shown().isEmpty());
+    }
+
+    // gatewayd's drop also silences its domestic responder until the account connects
+    // again, so the tray's domestic icon comes back only through a reconnect.
+    void reconnectsAfterTheGatewayDropsTheConnection() {
+        WindowUnderTest test(Folder(), std::chrono::seconds(15), {},
+                             [](app::WindowOptions& options) { options.probeInterval = 20; });
+        test.window->Initialise();
+        ReconnectItem(test).trigger();
+        Enter(test, "frank", "Frank-pass-6");
+        test.Control<QPushButton>(1007).click();
+        QVERIFY(test.window->Client().IsConnected());
+        QTRY_COMPARE(test.window->TrayIconShown(), 159);
+        test.window->StatusList().ShowRows(gateway::DisconnectedStatusRows());
+
+        QCOMPARE(m_gateway.Control("drop frank"), std::string("ok dropped 1"));
+        QTRY_COMPARE(test.window->TrayIconShown(), 158);
+        QTRY_COMPARE(test.window->TrayIconShown(), 159);
+        QCOMPARE(test.window->StatusList().RowTexts().value(1), Utf8("用户名: frank"));
+        QCOMPARE(m_gateway.Control("connections frank"), std::string("ok 1"));
+        QCOMPARE(test.window->Keeper().Policy().GetPhase(),
+                 heartbeat::CReconnectPolicy::Phase::Watching);
+        QVERIFY(test.Shown().isEmpty());
+        Disconnect(test);
+        QCOMPARE(m_gateway.Control("connections frank"), std::string("ok 0"));
+    }
+
     void missingHeartbeatEntriesAreReported() {
         QFile settings(QString::fromStdString((Folder() / "config.xml").string()));
         QVERIFY(settings.open(QIODevice::ReadOnly));
@@ -674,10 +748,12 @@ private slots:
         for (QMenu* menu : {toolsMenu, trayTools}) {
             QList<QAction*> commands = menu->actions();
             if (menu == trayTools) {
-                // The tray's submenu ends with the switch for starting at log-in.
-                QCOMPARE(commands.size(), 6);
+                // The tray's submenu ends with the switches for starting at log-in and for
+                // reconnecting after a drop.
+                QCOMPARE(commands.size(), 7);
                 QVERIFY(commands.at(4)->isSeparator());
                 QCOMPARE(commands.at(5)->objectName(), QStringLiteral("autostart"));
+                QCOMPARE(commands.at(6)->objectName(), QStringLiteral("reconnectItem"));
                 commands.resize(4);
             }
             QCOMPARE(commands.size(), 4);
