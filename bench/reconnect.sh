@@ -9,34 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=${1:-3}
-scripts/install-deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/release --target gatewayd vornctl >/dev/null
-
-work=$(mktemp -d)
-gatewayd_pid=""
-keep_pid=""
-cleanup() {
-    for pid in $keep_pid $gatewayd_pid; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    [ -n "${KEEP:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
-
-printf '[bench]\npassword = Bench-2026\n' >"$work/accounts.ini"
-build/release/tools/gatewayd/gatewayd --dir "$work/gateway" --accounts "$work/accounts.ini" \
-    --tls-port 0 --campus-port 0 --domestic-port 0 --port-file "$work/port" \
-    >"$work/gatewayd.log" 2>&1 &
-gatewayd_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/port" ] && grep -q '^domestic ' "$work/port" && break
-    sleep 0.1
-done
-tls=$(head -n 1 "$work/port")
-campus=$(awk '$1 == "campus" { print $2 }' "$work/port")
-domestic=$(awk '$1 == "domestic" { print $2 }' "$work/port")
+source bench/responders.sh
 
 mkdir -p "$work/client"
 cp "$work/gateway/ca.cer" "$work/client/"
@@ -51,7 +24,7 @@ cat >"$work/client/config.xml" <<SETTINGS
 SETTINGS
 build/release/src/cli/vornctl --workdir "$work/client" --gateway "localhost:$tls" \
     keep -u bench -p Bench-2026 >"$work/keep.out" 2>"$work/keep.err" &
-keep_pid=$!
+bench_pids+=($!)
 
 # Waits, bounded, until the output holds the line text COUNT times.
 wait_for() {

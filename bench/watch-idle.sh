@@ -8,33 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
-scripts/install-deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/release --target gatewayd vornctl >/dev/null
-
-work=$(mktemp -d)
-gatewayd_pid=""
-watch_pid=""
-cleanup() {
-    for pid in $watch_pid $gatewayd_pid; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    [ -n "${KEEP:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
-
-printf '[bench]\npassword = Bench-2026\n' >"$work/accounts.ini"
-build/release/tools/gatewayd/gatewayd --dir "$work/gateway" --accounts "$work/accounts.ini" \
-    --tls-port 0 --campus-port 0 --domestic-port 0 --port-file "$work/port" \
-    >"$work/gatewayd.log" 2>&1 &
-gatewayd_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/port" ] && break
-    sleep 0.1
-done
-campus=$(awk '$1 == "campus" { print $2 }' "$work/port")
-domestic=$(awk '$1 == "domestic" { print $2 }' "$work/port")
+source bench/responders.sh
 
 mkdir -p "$work/client"
 cat >"$work/client/config.xml" <<SETTINGS
@@ -46,6 +20,7 @@ cat >"$work/client/config.xml" <<SETTINGS
 SETTINGS
 build/release/src/cli/vornctl --workdir "$work/client" watch >"$work/watch.out" 2>&1 &
 watch_pid=$!
+bench_pids+=("$watch_pid")
 
 # Past the start-up and the first change to domestic (one 5 s cycle).
 sleep 7

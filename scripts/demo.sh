@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the client against the bundled gateway server: starts gatewayd with a demo account
 # and opens the desktop window when there is a display; without one it connects with
-# vornctl, shows the status rows, disconnects again, and lists the operator's announcements.
+# vornctl, shows the status rows, disconnects again, lists the operator's announcements,
+# watches the reachability, and keeps a connection through a drop that gatewayd makes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -71,6 +72,8 @@ SETTINGS
 if [ -n "$desktop" ]; then
     echo "Opening the window; sign in as \"student\" with the password \"Campus-2026\"."
     echo "Closing the window keeps it in the tray; its Exit button ends the demo."
+    echo "To see a reconnect, tick 断线自动重连 in the tray menu's tools, connect, and run:"
+    echo "  build/release/tools/gatewayd/gatewayd --dir $demo/gateway --send 'drop student'"
     (cd "$demo/client" && ../../release/src/app/vornclient)
     exit 0
 fi
@@ -89,3 +92,21 @@ run disconnect-all -u student -p Campus-2026
 run announcements
 # The heartbeat probes: campus at once, domestic after the first 5-second probe cycle.
 run watch --seconds 7
+# keep: the gateway drops the connection, and about 20 s later the client is back.
+echo "\$ vornctl keep    (gatewayd drops the connection once the domestic server answers)"
+"${vornctl[@]}" keep >"$demo/keep.out" 2>&1 &
+keep_pid=$!
+tail -n +1 -f --pid="$keep_pid" "$demo/keep.out" &
+await() {
+    for _ in $(seq 600); do
+        grep -q -- "$1" "$demo/keep.out" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+await "reach domestic"
+echo "\$ gatewayd --send 'drop student'"
+build/release/tools/gatewayd/gatewayd --dir "$demo/gateway" --send "drop student"
+await " reconnected from "
+kill -TERM "$keep_pid"
+wait "$keep_pid" || true

@@ -5,7 +5,6 @@
 #include "cli/ReachWatch.h"
 #include "gateway/Reconnect.h"
 #include "gateway/StatusRows.h"
-#include "heartbeat/StartWinsock.h"
 #include "platform/LocalTime.h"
 #include "platform/StopSignals.h"
 
@@ -35,7 +34,6 @@ int CKeepConnection::Run(config::CVORNConfig& settings, bool stay) {
     if (!signals.IsHeld()) {
         return m_context.Fail(kExitFailed, "cannot block the stop signals");
     }
-    heartbeat::StartWinsock();
     if (!RegisterProbes(m_context, settings, m_watchDog, m_reach)) {
         return kExitNoServers;
     }

@@ -12,6 +12,7 @@ namespace cli {
 
 bool RegisterProbes(const CCommandContext& context, config::CVORNConfig& settings,
                     heartbeat::CConWatchDog& watchDog, heartbeat::CHBHandler& handler) {
+    heartbeat::StartWinsock();
     const heartbeat::RegisteredServers registered =
         heartbeat::RegisterSettingsServers(settings, watchDog, handler);
     if (!registered.campus && !registered.domestic) {
@@ -35,7 +36,6 @@ int CReachWatch::Run(config::CVORNConfig& settings, std::optional<std::chrono::s
     if (!signals.IsHeld()) {
         return m_context.Fail(kExitFailed, "cannot block the stop signals");
     }
-    heartbeat::StartWinsock();
     if (!RegisterProbes(m_context, settings, m_watchDog, m_reach)) {
         return kExitNoServers;
     }

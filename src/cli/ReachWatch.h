@@ -12,9 +12,9 @@ namespace cli {
 
 class CCommandContext;
 
-// Registers the campus and domestic servers of settings with watchDog for handler, as the
-// main window does. A single unusable entry is a warning through context; answers false,
-// having said why, when neither entry is usable.
+// Starts the socket layer and registers the campus and domestic servers of settings with
+// watchDog for handler, as the main window does. A single unusable entry is a warning through
+// context; answers false, having said why, when neither entry is usable.
 bool RegisterProbes(const CCommandContext& context, config::CVORNConfig& settings,
                     heartbeat::CConWatchDog& watchDog, heartbeat::CHBHandler& handler);
 
