@@ -23,17 +23,18 @@ using namespace std::chrono_literals;
 class CSystemBusAddress {
 public:
     explicit CSystemBusAddress(const std::string& address) {
+        // NOLINTNEXTLINE(concurrency-mt-unsafe)
         if (const char* previous = std::getenv(kVariable)) {
             m_previous = previous;
             m_had = true;
         }
-        setenv(kVariable, address.c_str(), 1);
+        EXPECT_EQ(setenv(kVariable, address.c_str(), 1), 0); // NOLINT(concurrency-mt-unsafe)
     }
     ~CSystemBusAddress() {
         if (m_had) {
-            setenv(kVariable, m_previous.c_str(), 1);
+            setenv(kVariable, m_previous.c_str(), 1); // NOLINT(concurrency-mt-unsafe)
         } else {
-            unsetenv(kVariable);
+            unsetenv(kVariable); // NOLINT(concurrency-mt-unsafe)
         }
     }
     CSystemBusAddress(const CSystemBusAddress&) = delete;
