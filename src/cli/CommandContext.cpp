@@ -59,6 +59,12 @@ void CCommandContext::PrintGbk(std::string_view gbk) const {
     PrintGbkLine(m_out, gbk);
 }
 
+void CCommandContext::PrintRows(const std::vector<gateway::StatusRow>& rows) const {
+    for (const gateway::StatusRow& row : rows) {
+        PrintGbk(row.label + "\t" + Visible(row.value));
+    }
+}
+
 int CCommandContext::Fail(int status, const std::string& utf8Message) const {
     std::fprintf(m_err, "vornctl: %s\n", utf8Message.c_str());
     return status;

@@ -2,6 +2,7 @@
 
 #include "cli/SavedAccounts.h"
 #include "gateway/GatewayServer.h"
+#include "gateway/StatusRows.h"
 #include "platform/WorkingDirectory.h"
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace cli {
 
@@ -51,6 +53,9 @@ public:
 
     // Prints one GBK line on standard output.
     void PrintGbk(std::string_view gbk) const;
+
+    // Prints status rows as "label<TAB>value" lines, the server's values made visible.
+    void PrintRows(const std::vector<gateway::StatusRow>& rows) const;
 
     // Print "vornctl: MESSAGE" on standard error and answer status. A GBK message may be
     // the server's text: its control characters are shown escaped.

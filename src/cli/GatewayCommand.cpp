@@ -1,7 +1,6 @@
 #include "cli/GatewayCommand.h"
 
 #include "cli/CommandContext.h"
-#include "cli/GbkOutput.h"
 #include "cli/SavedAccounts.h"
 #include "cli/TerminalMessageBox.h"
 #include "gateway/QELOpenSSLVORNClient.h"
@@ -16,12 +15,6 @@ namespace cli {
 namespace {
 
 inline constexpr int kExitDisconnectFailed = 4;
-
-void PrintRows(const CCommandContext& context, const std::vector<gateway::StatusRow>& rows) {
-    for (const gateway::StatusRow& row : rows) {
-        context.PrintGbk(row.label + "\t" + Visible(row.value));
-    }
-}
 
 struct Wording {
     const char* name;
@@ -135,13 +128,13 @@ int CGatewayCommand::Run(CCommandContext& context) {
             return context.FailGbk(-code, client.GetMessage());
         }
         RememberAccount(context, account, range);
-        PrintRows(context, gateway::ConnectedStatusRows(client.GetResult()));
+        context.PrintRows(gateway::ConnectedStatusRows(client.GetResult()));
         return 0;
     case Action::Disconnect:
         if (!client.Disconnect()) {
             return context.FailGbk(kExitDisconnectFailed, client.GetMessage());
         }
-        PrintRows(context, gateway::DisconnectedStatusRows());
+        context.PrintRows(gateway::DisconnectedStatusRows());
         return 0;
     default:
         if (const int code = client.DisconnectAll(); code != gateway::RESULT_OK) {

@@ -40,9 +40,7 @@ int CKeepConnection::Run(config::CVORNConfig& settings, bool stay) {
     if (const int code = m_client.Connect(); code != gateway::RESULT_OK) {
         return m_context.FailGbk(-code, m_client.GetMessage());
     }
-    for (const gateway::StatusRow& row : gateway::ConnectedStatusRows(m_client.GetResult())) {
-        m_context.PrintGbk(row.label + "\t" + Visible(row.value));
-    }
+    m_context.PrintRows(gateway::ConnectedStatusRows(m_client.GetResult()));
     m_policy.Connected();
     OnReachChanged();
     if (!m_watchDog.Start()) {
