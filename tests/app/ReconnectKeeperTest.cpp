@@ -4,9 +4,12 @@
 #include "gateway/QELVORNClient.h"
 #include "heartbeat/ReachState.h"
 #include "platform/ScriptedMessageBox.h"
+#include "tests/support/PrivateBus.h"
+#include "tests/support/TempFolder.h"
 
 #include <QTest>
 #include <deque>
+#include <memory>
 #include <vector>
 
 using heartbeat::REACH_CAMPUS;
@@ -61,7 +64,31 @@ private:
         return texts;
     }
 
+    // The system bus of the whole program is a private one, on which the test is logind.
+    std::unique_ptr<testsupport::CTempFolder> m_folder;
+    std::unique_ptr<testsupport::CPrivateBus> m_bus;
+    std::unique_ptr<testsupport::CSystemBusAddress> m_address;
+
 private slots:
+    void initTestCase() {
+        m_folder = std::make_unique<testsupport::CTempFolder>();
+        m_bus = std::make_unique<testsupport::CPrivateBus>(*m_folder);
+        QVERIFY(m_bus->IsUp());
+        m_address = std::make_unique<testsupport::CSystemBusAddress>(m_bus->Address());
+    }
+
+    void resumeFromSuspendReconnects() {
+        testsupport::CFakeLogind logind;
+        QVERIFY(logind.IsReady());
+        Rig rig;
+        rig.window.codes = {gateway::RESULT_OK};
+        QVERIFY(logind.PrepareForSleep(true));
+        QVERIFY(logind.PrepareForSleep(false));
+        QTRY_COMPARE(rig.window.attempts, std::vector<bool>{false});
+        QCOMPARE(rig.keeper.Policy().Trigger(), std::string("the machine resumed from suspend"));
+        QCOMPARE(rig.keeper.Policy().GetPhase(), heartbeat::CReconnectPolicy::Phase::Watching);
+    }
+
     void dropIsFollowedByOneReconnect() {
         Rig rig;
         rig.window.codes = {gateway::RESULT_OK};
