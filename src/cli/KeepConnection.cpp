@@ -42,12 +42,13 @@ int CKeepConnection::Run(config::CVORNConfig& settings, bool stay) {
     }
     m_context.PrintRows(gateway::ConnectedStatusRows(m_client.GetResult()));
     m_policy.Connected();
+    // Without a system bus a resume is not seen; the heartbeat still sees the drop. Once it
+    // has started, the first line below tells that a resume is seen.
+    [[maybe_unused]] const bool resumeWatched = m_resume.Start();
     OnReachChanged();
     if (!m_watchDog.Start()) {
         m_context.Fail(0, "warning: not every heartbeat probe could start");
     }
-    // Without a system bus a resume is not seen; the heartbeat still sees the drop.
-    [[maybe_unused]] const bool resumeWatched = m_resume.Start();
     m_driver = std::jthread([this](const std::stop_token& stop) { Drive(stop); });
     const bool waited = signals.Wait() > 0;
     m_driver.request_stop();

@@ -1,5 +1,6 @@
 #include "tests/support/BackgroundRun.h"
 #include "tests/support/GatewaydProcess.h"
+#include "tests/support/PrivateBus.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/TempFolder.h"
 
@@ -23,7 +24,8 @@ using testsupport::Occurrences;
 constexpr const char* kAccounts = "[drop]\npassword = Drop-pass-1\nconnection-limit = 1\n"
                                   "[term]\npassword = Term-pass-1\nconnection-limit = 1\n"
                                   "[stay]\npassword = Stay-pass-1\nconnection-limit = 1\n"
-                                  "[fail]\npassword = Fail-pass-1\nconnection-limit = 1\n";
+                                  "[fail]\npassword = Fail-pass-1\nconnection-limit = 1\n"
+                                  "[wake]\npassword = Wake-pass-1\nconnection-limit = 1\n";
 
 // One gatewayd with both heartbeat responders for the suite.
 class KeepTest : public testing::Test {
@@ -113,6 +115,34 @@ TEST_F(KeepTest, ReconnectsAfterTheGatewayDropsTheConnection) {
     EXPECT_NE(keep.Out().find(" stopped and disconnected\n"), std::string::npos) << keep.Out();
     EXPECT_EQ(Occurrences(keep.Out(), "reconnecting"), 1) << keep.Out();
     EXPECT_EQ(Control("connections drop"), "ok 0");
+    EXPECT_EQ(keep.Err(), "");
+}
+
+TEST_F(KeepTest, ReconnectsAfterAResumeThatLogindAnnounces) {
+    const CTempFolder busFolder;
+    const testsupport::CPrivateBus bus(busFolder);
+    ASSERT_TRUE(bus.IsUp());
+    // vornctl inherits the address.
+    const testsupport::CSystemBusAddress address(bus.Address());
+    testsupport::CFakeLogind logind;
+    ASSERT_TRUE(logind.IsReady());
+    const std::filesystem::path workdir = Workdir("wake");
+    CBackgroundRun keep(VORNCTL_PATH, Arguments(workdir, {"-u", "wake", "-p", "Wake-pass-1"}),
+                        workdir, "keep");
+    ASSERT_NE(keep.WaitForOutputHolding(" reach campus\n").find(" reach campus\n"),
+              std::string::npos)
+        << keep.Err();
+    // The watch listens before the first reachability line.
+    ASSERT_TRUE(logind.PrepareForSleep(false));
+    std::string out = keep.WaitForOutputHolding(" reconnected from ");
+    EXPECT_NE(out.find(" resumed from suspend\n"), std::string::npos) << out;
+    EXPECT_NE(out.find(" reconnecting: the machine resumed from suspend\n"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find(" reconnected from 127.0.0.1, 1 connection(s) open\n"), std::string::npos)
+        << out;
+    EXPECT_EQ(Control("connections wake"), "ok 1");
+    EXPECT_EQ(keep.Stop(SIGTERM), 0);
+    EXPECT_EQ(Control("connections wake"), "ok 0");
     EXPECT_EQ(keep.Err(), "");
 }
 
