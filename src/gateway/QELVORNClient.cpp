@@ -148,6 +148,9 @@ int CQELVORNClient::DisconnectAll() {
 }
 
 void CQELVORNClient::CheckPasswordStrength() {
+    if (!m_bAdvise) {
+        return;
+    }
     const std::string_view password = m_szPassword.View();
     const bool weak = password.size() < kMinStrongPasswordLength ||
                       password == m_szUserName.View() || IsOneByteRepeated(password);

@@ -89,8 +89,14 @@ public:
     // Answers RESULT_OK or the code of the first missing field, whose text is the message.
     int CheckParams(bool rangeRequired);
 
-    // Shows the weak-password advisory when the stored password is weak.
+    // Shows the weak-password advisory when the stored password is weak, unless the
+    // advisory is off.
     void CheckPasswordStrength();
+
+    // Whether Connect and DisconnectAll show the weak-password advisory; on until turned
+    // off. A reconnect made without the user turns it off: the user has seen it already.
+    void SetPasswordAdvisory(bool on) { m_bAdvise = on; }
+    bool PasswordAdvisory() const { return m_bAdvise; }
 
     bool IsConnected() const { return m_bConnected; }
 
@@ -124,6 +130,7 @@ private:
     char m_cRange = 0; // kRangeFreeChar, kRangePaidChar, or 0 when not chosen
     platform::CFixedText<1024> m_szMessage;
     bool m_bConnected = false;
+    bool m_bAdvise = true;
     GatewayResult m_result;
     std::string m_strLastUser; // the user name of the last Connect call
 };

@@ -1,8 +1,9 @@
 #include "gateway/Reconnect.h"
 
 namespace gateway {
+namespace {
 
-int Reconnect(CQELVORNClient& client, bool disconnectAllFirst) {
+int DisconnectThenConnect(CQELVORNClient& client, bool disconnectAllFirst) {
     if (disconnectAllFirst) {
         if (const int code = client.DisconnectAll(); code != RESULT_OK) {
             return code;
@@ -11,6 +12,16 @@ int Reconnect(CQELVORNClient& client, bool disconnectAllFirst) {
         [[maybe_unused]] const bool disconnected = client.Disconnect();
     }
     return client.Connect();
+}
+
+} // namespace
+
+int Reconnect(CQELVORNClient& client, bool disconnectAllFirst) {
+    const bool advise = client.PasswordAdvisory();
+    client.SetPasswordAdvisory(false);
+    const int code = DisconnectThenConnect(client, disconnectAllFirst);
+    client.SetPasswordAdvisory(advise);
+    return code;
 }
 
 } // namespace gateway

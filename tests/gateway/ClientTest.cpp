@@ -432,13 +432,19 @@ class ReconnectTest : public ClientTest, public testing::WithParamInterface<Reco
 
 TEST_P(ReconnectTest, DisconnectsFirstThenConnects) {
     const ReconnectCase& row = GetParam();
-    GiveAccount("alice", "Alice-pass-1");
+    // A weak password, whose advisory a reconnect does not show again.
+    GiveAccount("alice", "alice");
     for (const std::string& answer : row.answers) {
         client.QueueAnswer(answer);
     }
     EXPECT_EQ(gateway::Reconnect(client, row.disconnectAllFirst), row.code);
     EXPECT_EQ(client.Operations(), row.operations);
     EXPECT_EQ(client.IsConnected(), row.connected);
+    EXPECT_TRUE(messageBox.ShownBoxes().empty());
+    // A connect of the user's shows it as before.
+    client.QueueAnswer(Answer(kConnectEntries));
+    EXPECT_EQ(client.Connect(), RESULT_OK);
+    EXPECT_EQ(messageBox.ShownBoxes().size(), 1U);
 }
 
 INSTANTIATE_TEST_SUITE_P(
