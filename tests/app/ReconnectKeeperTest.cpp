@@ -19,7 +19,6 @@ using heartbeat::REACH_DOMESTIC;
 class ReconnectKeeperTest : public QObject {
     Q_OBJECT
 
-private:
     struct Window {
         std::deque<int> codes;      // the attempts' results, in order
         std::vector<bool> attempts; // disconnectAll of each attempt made
