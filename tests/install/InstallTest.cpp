@@ -97,6 +97,7 @@ TEST_F(InstallTest, InstallsEveryFileWithItsMode) {
         {"share/doc/vornclient/copyright", 0644},
         {"share/doc/vornclient/changelog.gz", 0644},
         {"lib/systemd/system/vornctl-guard.service", 0644},
+        {"lib/systemd/user/vornctl-keep.service", 0644},
     };
     if (VORN_DESKTOP_BUILT) {
         files.insert(files.end(), {{"bin/vornclient", 0755},
@@ -121,6 +122,9 @@ TEST_F(InstallTest, UnitsNameTheInstalledProgramAndFiles) {
         << unit;
     EXPECT_NE(unit.find(" /usr/share/vornclient/config.xml "), std::string::npos) << unit;
     EXPECT_EQ(unit.find("@VORN"), std::string::npos) << unit;
+    const std::string keep = ReadBytes(Usr() / "lib/systemd/user/vornctl-keep.service");
+    EXPECT_NE(keep.find("\nExecStart=/usr/bin/vornctl keep\n"), std::string::npos) << keep;
+    EXPECT_EQ(keep.find("@VORN"), std::string::npos) << keep;
 }
 
 // The guard runs as root's helper with a network capability, so its sandbox is held to
