@@ -1,4 +1,4 @@
-# Sourced by the benchmarks of vornctl against gatewayd's heartbeat responders: builds
+# Sourced by the benchmarks against gatewayd and its heartbeat responders: builds
 # gatewayd and vornctl for release, starts gatewayd in a fresh folder $work with the account
 # "bench" (password Bench-2026) and both responders, and sets $tls, $campus and $domestic to
 # its ports. Every pid added to $bench_pids is ended, last first, when the script exits; the
@@ -18,7 +18,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-printf '[bench]\npassword = Bench-2026\n' >"$work/accounts.ini"
+# Room for the connections that the window's benchmark leaves open, one a start.
+printf '[bench]\npassword = Bench-2026\nconnection-limit = 100\n' >"$work/accounts.ini"
 build/release/tools/gatewayd/gatewayd --dir "$work/gateway" --accounts "$work/accounts.ini" \
     --tls-port 0 --campus-port 0 --domestic-port 0 --port-file "$work/port" \
     >"$work/gatewayd.log" 2>&1 &

@@ -9,38 +9,19 @@ cd "$(dirname "$0")/.."
 runs=${1:-20}
 idle=${2:-60}
 
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/release --target gatewayd vornclient bench_first_paint >/dev/null
-
-work=$(mktemp -d)
-trap 'kill "${client_pid:-}" "${gatewayd_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
-mkdir -p "$work/gateway" "$work/client"
-cat >"$work/accounts.ini" <<'ACCOUNTS'
-[student]
-password = Campus-2026
-connection-limit = 5
-ACCOUNTS
-build/release/tools/gatewayd/gatewayd --dir "$work/gateway" --accounts "$work/accounts.ini" \
-    --tls-port 0 --campus-port 0 --domestic-port 0 --port-file "$work/port" \
-    >"$work/gatewayd.log" 2>&1 &
-gatewayd_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/port" ] && break
-    sleep 0.1
-done
-port=$(head -n 1 "$work/port")
-campus=$(awk '$1 == "campus" { print $2 }' "$work/port")
-domestic=$(awk '$1 == "domestic" { print $2 }' "$work/port")
+source bench/responders.sh
+cmake --build build/release --target vornclient bench_first_paint >/dev/null
+mkdir -p "$work/client"
 cp "$work/gateway/ca.cer" "$work/client/ca.cer"
 cat >"$work/client/config.xml" <<SETTINGS
 <?xml version="1.0" encoding="GBK"?>
 <VORNClientConfig>
   <Style ConPrompt="false" AutoLogon="true"/>
-  <Log><UserInfo Username="student" Access="domestic" Password="Campus-2026"/><DefaultUser>student</DefaultUser></Log>
+  <Log><UserInfo Username="bench" Access="domestic" Password="Bench-2026"/><DefaultUser>bench</DefaultUser></Log>
   <HBSCam>127.0.0.1:$campus</HBSCam>
   <HBSDom>127.0.0.1:$domestic</HBSDom>
   <HBSInt>127.0.0.1:5432</HBSInt>
-  <Server Host="localhost" Port="$port" HttpPort="80"/>
+  <Server Host="localhost" Port="$tls" HttpPort="80"/>
 </VORNClientConfig>
 SETTINGS
 export QT_QPA_PLATFORM=offscreen
@@ -61,6 +42,7 @@ echo "first paint, median of $runs: bare QWidget ${bare} ms, main window ${main}
 (cd "$work/client" && exec "$OLDPWD/build/release/src/app/vornclient" \
     --instance-name "$work/socket" >/dev/null 2>&1) &
 client_pid=$!
+bench_pids+=("$client_pid")
 sleep 3 # start-up and the automatic log-on
 # Context switches per thread, "tid count"; a thread that ends in between drops out, so only
 # threads alive at both ends are counted.
